@@ -1,0 +1,92 @@
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/CacheFolders.h"
+#include "support/WineTestSupport.h"
+
+namespace orvane {
+namespace {
+
+using test::ScratchDir;
+
+TEST(FileSystem, ExistenceAndSize) {
+  ScratchDir dir;
+  const std::wstring file = dir.File(L"f.txt");
+  test::WriteFileBytes(file, "12345");
+  EXPECT_TRUE(FileExists(file));
+  EXPECT_FALSE(FileExists(dir.path()));  // a folder is not a file
+  EXPECT_FALSE(FileExists(dir.File(L"none")));
+  EXPECT_FALSE(FileExists(L""));
+  EXPECT_EQ(FileSize(file), 5);
+  EXPECT_EQ(FileSize(dir.File(L"none")), 0);
+
+  EXPECT_TRUE(DirectoryExists(dir.path()));
+  EXPECT_TRUE(DirectoryExists(dir.path() + L"\\"));
+  EXPECT_FALSE(DirectoryExists(file));
+  EXPECT_FALSE(DirectoryExists(dir.File(L"none")));
+  EXPECT_FALSE(DirectoryExists(L""));
+}
+
+TEST(FileSystem, CreateDirectoriesLevelByLevel) {
+  ScratchDir dir;
+  const std::wstring deep = dir.path() + L"\\a\\b/c\\栖木\\";
+  EXPECT_TRUE(CreateDirectories(deep));
+  EXPECT_TRUE(DirectoryExists(dir.path() + L"\\a\\b\\c\\栖木"));
+  EXPECT_TRUE(CreateDirectories(deep));  // already there
+  // a file in the way: the folder cannot come into being
+  test::WriteFileBytes(dir.File(L"file"), "x");
+  EXPECT_FALSE(CreateDirectories(dir.File(L"file") + L"\\sub"));
+  EXPECT_FALSE(CreateDirectories(L""));
+  // a drive that does not exist stops at the first level
+  EXPECT_FALSE(CreateDirectories(L"Q:\\nothing\\here"));
+}
+
+TEST(FileSystem, DeleteTreeRemovesEverything) {
+  ScratchDir dir;
+  const std::wstring root = dir.File(L"tree");
+  ASSERT_TRUE(CreateDirectories(root + L"\\x\\y"));
+  test::WriteFileBytes(root + L"\\1.txt", "1");
+  test::WriteFileBytes(root + L"\\x\\2.txt", "2");
+  test::WriteFileBytes(root + L"\\x\\y\\3.txt", "3");
+  ::SetFileAttributesW((root + L"\\x\\2.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  DeleteTree(root);
+  EXPECT_FALSE(DirectoryExists(root));
+
+  const std::wstring single = dir.File(L"single.txt");
+  test::WriteFileBytes(single, "s");
+  DeleteTree(single);
+  EXPECT_FALSE(FileExists(single));
+}
+
+TEST(FileSystem, FileNamePartAndFreeSpace) {
+  EXPECT_EQ(FileNamePart(L"C:\\dl\\Setup_huawei00.exe"), L"Setup_huawei00.exe");
+  EXPECT_EQ(FileNamePart(L"C:\\dl\\"), L"");
+  EXPECT_EQ(FileNamePart(L""), L"");
+
+  EXPECT_GT(FreeSpace(L"C:\\windows"), 0u);
+  // the test prefix reports Z: as a CD-ROM: no usable space there
+  EXPECT_EQ(FreeSpace(L"Z:\\tmp"), 0u);
+  EXPECT_EQ(FreeSpace(L"Q:\\"), 0u);
+}
+
+TEST(CacheFolders, PackageCacheRootIsUnderRoamingAppData) {
+  wchar_t appData[MAX_PATH + 1] = {};
+  ASSERT_TRUE(::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH));
+  EXPECT_EQ(GetPackageCacheRoot(), std::wstring(appData) + L"\\OrvanePkg\\");
+  EXPECT_EQ(GetPackageCacheRoot(), GetPackageCacheRoot());
+}
+
+TEST(CacheFolders, RunTempFolderIsCreatedOnTheBestDrive) {
+  const std::wstring folder = GetRunTempFolder();
+  // C: is the only fixed drive of the test prefix
+  ASSERT_EQ(folder.rfind(L"C:\\OrvanePkg_", 0), 0u) << std::string(folder.begin(), folder.end());
+  EXPECT_EQ(folder.back(), L'\\');
+  EXPECT_TRUE(DirectoryExists(folder));
+  EXPECT_EQ(GetRunTempFolder(), folder);  // chosen once per run
+  EXPECT_FALSE(DirectoryExists(L"C:\\OrvanePkg"));  // the probe folder is gone
+  DeleteTree(folder);
+}
+
+}  // namespace
+}  // namespace orvane
