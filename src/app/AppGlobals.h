@@ -1,0 +1,44 @@
+// AppGlobals: the one process-wide record of the install session's shared
+// settings. Created at start-up, destroyed last at shutdown; every other part
+// reaches it through GetAppGlobals().
+#pragma once
+
+#include <string>
+
+#include "net/NetSettings.h"
+#include "platform/XMutex.h"
+
+namespace orvane {
+
+struct AppGlobals {
+  // UI thread only, no lock
+  double uiScale = 1.0;
+  double displayRatio = 1.0;
+
+  // guarded by `lock`
+  ProxySettings proxy;
+  ResolverSettings resolver;
+  std::string channel;  // at most 8 characters, written once at start-up
+  CXMutex lock;
+
+  ProxySettings Proxy();
+  void SetProxy(const ProxySettings& value);
+  ResolverSettings Resolver();
+  void SetResolver(const ResolverSettings& value);
+  std::string Channel();
+  void SetChannel(const std::string& value);
+};
+
+// null before start-up created the record and after shutdown destroyed it
+AppGlobals* GetAppGlobals();
+
+// owns the record for the scope of one install session
+class AppGlobalsScope {
+ public:
+  AppGlobalsScope();
+  ~AppGlobalsScope();
+  AppGlobalsScope(const AppGlobalsScope&) = delete;
+  AppGlobalsScope& operator=(const AppGlobalsScope&) = delete;
+};
+
+}  // namespace orvane

@@ -1,0 +1,55 @@
+// InstallSettings: config.ini in the cache folder, section "General", and the
+// process-wide record that mirrors every value written to it. Callers store a
+// value with Set, which updates the record and writes the key; the record is
+// never written as a whole.
+#pragma once
+
+#include <string>
+
+namespace orvane {
+
+class InstallSettings {
+ public:
+  // the process-wide record, created on first use from the cache folder
+  static InstallSettings& GetInstance();
+
+  // a record over an explicit config.ini path (empty: nothing is written)
+  explicit InstallSettings(std::wstring configPath);
+
+  // records a downloaded package after checking its MD5; false (and the
+  // remembered package forgotten) when the file does not match exactly
+  bool SetCachedPackage(const std::wstring& md5, const std::wstring& path, bool noWrite);
+
+  // stores the value in the record and writes it to config.ini
+  void Set(std::wstring InstallSettings::*field, const wchar_t* key, const std::wstring& value);
+
+  const std::wstring& configPath() const { return configPath_; }
+
+  std::wstring md5;
+  std::wstring path;
+  std::wstring launchAppName;
+  std::wstring isSem;
+  std::wstring appId;
+  std::wstring channelId;
+  std::wstring mid;
+  std::wstring install;
+  std::wstring welcomeUrl;
+  std::wstring beginTimestamp;
+  std::wstring endTimestamp;
+  std::wstring cam;
+  std::wstring sessionId;
+  std::wstring appVersion;
+  std::wstring advertisingAccountName;
+
+ private:
+  void WriteKey(const wchar_t* key, const std::wstring& value) const;
+  std::wstring ReadKey(const wchar_t* key) const;
+
+  std::wstring configPath_;
+};
+
+// the config.ini path below the package cache root; empty when the root is
+// unknown, so that the profile API never falls back to the Windows folder
+std::wstring DefaultConfigPath();
+
+}  // namespace orvane

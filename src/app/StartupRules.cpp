@@ -1,0 +1,42 @@
+#include "app/StartupRules.h"
+
+#include <vector>
+
+#include "platform/StringUtil.h"
+
+namespace orvane {
+
+std::string PackageStem(const std::string& modulePath) {
+  size_t slash = modulePath.rfind('\\');
+  if (slash == std::string::npos) return {};
+  size_t n = modulePath.size() - slash;  // backslash included
+  size_t take = n >= 5 ? n - 5 : n - 1;
+  return modulePath.substr(slash + 1, take);
+}
+
+std::string ChannelFromStem(const std::string& stem) {
+  size_t p = stem.find('_');
+  if (p == std::string::npos || p + 1 >= stem.size()) return {};
+  size_t start = stem[p + 1] == 'U' ? p + 2 : p + 1;
+  return stem.substr(start, 8);
+}
+
+std::string ChannelFromProductVersion(const std::string& productVersion,
+                                      const std::string& current) {
+  if (productVersion.empty()) return current;
+  std::vector<std::string> parts = SplitAny(productVersion, ".");
+  if (parts.size() != 4) return current;
+  switch (ParseInt64(parts[1])) {
+    case 96: return "tengxun0";
+    case 97: return "qihu3600";
+    case 98: return "jinshan0";
+    case 99: return "huawei00";
+    default: return current;
+  }
+}
+
+int32_t DownloadSeconds(int64_t creation, int64_t lastWrite) {
+  return lastWrite > creation ? static_cast<int32_t>(lastWrite - creation) : 0;
+}
+
+}  // namespace orvane

@@ -1,0 +1,27 @@
+// The rules that identify an install from the installer's own file: its
+// package stem and its distribution channel.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace orvane {
+
+// the file name after the last backslash minus its last four characters;
+// empty when the path has no backslash
+std::string PackageStem(const std::string& modulePath);
+
+// the text after the first "_" (skipping a "U" right after it), at most 8
+// characters; empty without an "_" followed by something
+std::string ChannelFromStem(const std::string& stem);
+
+// a four-part product version whose second part is 96..99 names a channel;
+// anything else keeps `current`
+std::string ChannelFromProductVersion(const std::string& productVersion,
+                                      const std::string& current);
+
+// how long the browser took to download the installer, from the file's
+// creation and last-write times; 0 when not later
+int32_t DownloadSeconds(int64_t creation, int64_t lastWrite);
+
+}  // namespace orvane

@@ -1,0 +1,10 @@
+#include "telemetry/LoggerServer.h"
+
+namespace orvane {
+
+CLoggerServer& CLoggerServer::GetInstance() {
+  static CLoggerServer logger;
+  return logger;
+}
+
+}  // namespace orvane

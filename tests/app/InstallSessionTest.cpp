@@ -1,0 +1,173 @@
+#include "app/InstallSession.h"
+
+#include <gtest/gtest.h>
+
+#include "app/AppGlobals.h"
+#include "app/InstallSettings.h"
+#include "app/MainWindow.h"
+#include "app/ProductIdentity.h"
+#include "app/WindowMessages.h"
+#include "platform/CacheFolders.h"
+#include "platform/FileSystem.h"
+#include "support/RecordingLogger.h"
+#include "support/WineTestSupport.h"
+
+namespace orvane {
+namespace {
+
+class FakeServices : public IStartupServices {
+ public:
+  test::RecordingLogger logger;
+  std::wstring version = L"1.0.0.2";
+  bool packageQueryOk = true;
+  bool serverQueryOk = true;
+  bool createWindow = true;
+  std::string channelSeen = "<unset>";
+  int windows = 0;
+
+  ILoggerServer& Logger() override { return logger; }
+  std::wstring ProductVersion() override { return version; }
+  bool StartPackageQuery() override {
+    channelSeen = GetAppGlobals()->Channel();
+    return packageQueryOk;
+  }
+  bool StartServerQuery() override { return serverQueryOk; }
+  std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) override {
+    ++windows;
+    auto w = std::make_unique<MainWindow>(instance);
+    // the user closes the window as soon as the loop runs
+    ::PostMessageW(w->hwnd(), WM_CLOSE, 0, 0);
+    return w;
+  }
+};
+
+const char kQuitReport[] = "report 4|0001|0002|||";
+const char kQuitEvent[] = "event vSoftQuit {event_name=软件退出}";
+
+std::string StartEventPrefix() { return "event pSoftInstall {download_time="; }
+
+void ExpectStartThenQuit(const std::vector<std::string>& lines) {
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0].rfind(StartEventPrefix(), 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "launch 1|||");
+  EXPECT_EQ(lines[2], "report 4|0001|0001|app_tests||");
+  EXPECT_EQ(lines[3], kQuitReport);
+  EXPECT_EQ(lines[4], kQuitEvent);
+}
+
+TEST(InstallSession, FullRunSendsStartAndQuitAroundTheLoop) {
+  test::ScratchRegKey uninstall(HKEY_LOCAL_MACHINE, kUninstallKey);
+  FakeServices services;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  EXPECT_EQ(services.windows, 1);
+  std::vector<std::string> lines = services.logger.Lines();
+  ExpectStartThenQuit(lines);
+  // the start event's properties, keys in order per type
+  EXPECT_NE(lines[0].find("is_first_install=true"), std::string::npos) << lines[0];
+  EXPECT_NE(lines[0].find("install_type=安装器"), std::string::npos);
+  EXPECT_NE(lines[0].find("soft_package_name=app_tests"), std::string::npos);
+  EXPECT_NE(lines[0].find("parent_app_name="), std::string::npos);
+  EXPECT_EQ(GetInstallFacts().packageStem, "app_tests");
+  // the record is gone after shutdown
+  EXPECT_EQ(GetAppGlobals(), nullptr);
+}
+
+TEST(InstallSession, ChannelComesFromTheFileNameUnlessTheVersionNamesOne) {
+  FakeServices fromName;
+  fromName.version = L"1.0.0.2";
+  RunInstaller(::GetModuleHandleW(nullptr), fromName);
+  EXPECT_EQ(fromName.channelSeen, "tests");  // app_tests.exe
+
+  FakeServices fromVersion;
+  fromVersion.version = L"3.99.1.0";
+  RunInstaller(::GetModuleHandleW(nullptr), fromVersion);
+  EXPECT_EQ(fromVersion.channelSeen, "huawei00");
+}
+
+TEST(InstallSession, DefaultServicesReadTheOwnVersionResource) {
+  DefaultStartupServices services;
+  EXPECT_EQ(services.ProductVersion(), L"1.97.0.0");
+}
+
+TEST(InstallSession, ExistingUninstallKeyMeansNotAFirstInstall) {
+  test::ScratchRegKey uninstall(HKEY_LOCAL_MACHINE, kUninstallKey);
+  uninstall.SetString(L"DisplayName", L"栖木工坊");
+  FakeServices services;
+  RunInstaller(::GetModuleHandleW(nullptr), services);
+  std::vector<std::string> lines = services.logger.Lines();
+  ASSERT_FALSE(lines.empty());
+  EXPECT_NE(lines[0].find("is_first_install=false"), std::string::npos) << lines[0];
+}
+
+TEST(InstallSession, FailingPackageQueryStillSendsTheClosingSequence) {
+  FakeServices services;
+  services.packageQueryOk = false;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  EXPECT_EQ(services.windows, 0);  // no window is shown
+  ExpectStartThenQuit(services.logger.Lines());
+  EXPECT_EQ(GetAppGlobals(), nullptr);
+}
+
+TEST(InstallSession, FailingServerQueryStillSendsTheClosingSequence) {
+  FakeServices services;
+  services.serverQueryOk = false;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  EXPECT_EQ(services.windows, 0);
+  ExpectStartThenQuit(services.logger.Lines());
+}
+
+TEST(InstallSession, FirstRunCreatesTheCacheFolderAndConfigComesLater) {
+  const std::wstring folder = GetPackageCacheRoot() + kCacheFolderName;
+  DeleteTree(GetPackageCacheRoot());
+  {
+    FakeServices services;
+    RunInstaller(::GetModuleHandleW(nullptr), services);
+  }
+  EXPECT_TRUE(DirectoryExists(folder));
+  // begin_timestamp could not reach config.ini before the folder existed
+  EXPECT_FALSE(FileExists(folder + L"config.ini"));
+  EXPECT_FALSE(InstallSettings::GetInstance().beginTimestamp.empty());
+}
+
+TEST(InstallSession, LaterRunWritesBeginTimestamp) {
+  const std::wstring folder = GetPackageCacheRoot() + kCacheFolderName;
+  ASSERT_TRUE(CreateDirectories(folder));
+  ::DeleteFileW((folder + L"config.ini").c_str());
+  FakeServices services;
+  RunInstaller(::GetModuleHandleW(nullptr), services);
+  wchar_t begin[64] = {};
+  ::GetPrivateProfileStringW(L"General", L"begin_timestamp", L"", begin, 63,
+                             (folder + L"config.ini").c_str());
+  EXPECT_EQ(InstallSettings::GetInstance().beginTimestamp, begin);
+  EXPECT_GT(_wtoi64(begin), 1700000000);
+}
+
+// a window of the main window class that counts activations
+int g_activations = 0;
+LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_APP_ACTIVATE_INSTANCE) ++g_activations;
+  return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+TEST(InstallSession, SecondInstanceActivatesTheFirstAndSendsNothing) {
+  UniqueHandle first(::CreateMutexW(nullptr, TRUE, kSingleInstanceMutex));
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = CountingProc;
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = kMainWindowClass;
+  ASSERT_TRUE(::RegisterClassW(&wc));
+  UniqueWindow window(::CreateWindowExW(0, kMainWindowClass, L"first", WS_POPUP, 0, 0, 0, 0,
+                                        nullptr, nullptr, wc.hInstance, nullptr));
+  ASSERT_TRUE(window.valid()) << ::GetLastError();
+
+  FakeServices services;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  EXPECT_TRUE(services.logger.Lines().empty());
+  EXPECT_EQ(services.windows, 0);
+  MSG msg;
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  EXPECT_EQ(g_activations, 1);
+}
+
+}  // namespace
+}  // namespace orvane
