@@ -38,3 +38,33 @@ function(orvane_add_tests name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ORVANE_TEST_TIMEOUT} ${T_PROPERTIES})
 endfunction()
+
+# orvane_add_peer(<name> [WAIT_TCP host:port...] [WAIT_UDP host:port...]
+#                 COMMAND <command...>)
+# A loopback peer for the tests: fixture tests "peer.<name>.start" and
+# "peer.<name>.stop" start it in the background and stop it; a test that
+# needs it sets FIXTURES_REQUIRED peer.<name>.
+set(ORVANE_PEER_DIR ${CMAKE_BINARY_DIR}/peers)
+function(orvane_add_peer name)
+  cmake_parse_arguments(P "" "" "WAIT_TCP;WAIT_UDP;COMMAND" ${ARGN})
+  get_property(_done GLOBAL PROPERTY ORVANE_PEER_${name})
+  if(_done)
+    return()
+  endif()
+  set_property(GLOBAL PROPERTY ORVANE_PEER_${name} TRUE)
+  set(waits)
+  foreach(w IN LISTS P_WAIT_TCP)
+    list(APPEND waits --wait-tcp ${w})
+  endforeach()
+  foreach(w IN LISTS P_WAIT_UDP)
+    list(APPEND waits --wait-udp ${w})
+  endforeach()
+  set(ctl ${CMAKE_SOURCE_DIR}/tests/peers/peerctl)
+  add_test(NAME peer.${name}.start
+    COMMAND ${CMAKE_COMMAND} -E env ORVANE_PEER_DIR=${ORVANE_PEER_DIR}
+            ${ctl} start ${name} ${waits} -- ${P_COMMAND})
+  add_test(NAME peer.${name}.stop
+    COMMAND ${CMAKE_COMMAND} -E env ORVANE_PEER_DIR=${ORVANE_PEER_DIR} ${ctl} stop ${name})
+  set_tests_properties(peer.${name}.start PROPERTIES FIXTURES_SETUP peer.${name} TIMEOUT 60)
+  set_tests_properties(peer.${name}.stop PROPERTIES FIXTURES_CLEANUP peer.${name} TIMEOUT 60)
+endfunction()

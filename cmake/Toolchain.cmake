@@ -25,4 +25,8 @@ else()
     target_compile_options(orvane_options INTERFACE ${_san})
     target_link_options(orvane_options INTERFACE ${_san})
   endif()
+  if(ORVANE_FUZZ)
+    # coverage feedback for the fuzz targets, in every object they link
+    target_compile_options(orvane_options INTERFACE -fsanitize=fuzzer-no-link)
+  endif()
 endif()

@@ -1,0 +1,106 @@
+#include "ui/ZipUnpack.h"
+
+#include <gtest/gtest.h>
+#include <minizip/zip.h>
+#include <minizip/iowin32.h>
+
+#include <utility>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "support/WineTestSupport.h"
+
+namespace orvane {
+namespace {
+
+using test::ScratchDir;
+
+struct Entry {
+  std::string name;
+  std::string data;
+  bool deflate = true;
+};
+
+// writes a ZIP archive with minizip's writer
+void MakeZip(const std::wstring& path, const std::vector<Entry>& entries) {
+  zlib_filefunc64_def io;
+  fill_win32_filefunc64W(&io);
+  zipFile zip = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &io);
+  ASSERT_NE(zip, nullptr);
+  for (const Entry& e : entries) {
+    zip_fileinfo info{};
+    ASSERT_EQ(zipOpenNewFileInZip(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
+                                  e.deflate ? Z_DEFLATED : 0, Z_DEFAULT_COMPRESSION),
+              ZIP_OK);
+    if (!e.data.empty()) {
+      ASSERT_EQ(zipWriteInFileInZip(zip, e.data.data(), static_cast<unsigned>(e.data.size())),
+                ZIP_OK);
+    }
+    ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+  }
+  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
+}
+
+struct Unpack : ::testing::Test {
+  ScratchDir dir;
+  std::wstring archive = dir.File(L"Resource.zip");
+  std::wstring dest = dir.File(L"images\\");
+  void SetUp() override { ASSERT_TRUE(CreateDirectories(dest)); }
+};
+
+TEST_F(Unpack, StoredAndDeflatedEntries) {
+  std::string big(100000, 'x');
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 % 251);
+  MakeZip(archive, {{"a.png", "stored bytes", false}, {"b.png", big, true}, {"c.txt", "c"}});
+  EXPECT_EQ(UnpackAll(archive, dest), 0);
+  EXPECT_EQ(test::ReadFileBytes(dest + L"a.png"), "stored bytes");
+  EXPECT_EQ(test::ReadFileBytes(dest + L"b.png"), big);
+  EXPECT_EQ(test::ReadFileBytes(dest + L"c.txt"), "c");
+}
+
+TEST_F(Unpack, ZeroByteEntryFailsTheWholeUnpack) {
+  MakeZip(archive, {{"a.png", "a"}, {"empty.png", ""}, {"c.png", "c"}});
+  EXPECT_EQ(UnpackAll(archive, dest), -1);
+  EXPECT_TRUE(FileExists(dest + L"a.png"));
+  EXPECT_FALSE(FileExists(dest + L"c.png"));  // the first failure stops the loop
+}
+
+TEST_F(Unpack, MissingOrBrokenArchive) {
+  EXPECT_EQ(UnpackAll(dir.File(L"none.zip"), dest), -1);
+  EXPECT_EQ(UnpackAll(L"", dest), -1);
+  EXPECT_EQ(UnpackAll(archive, L""), -1);
+  test::WriteFileBytes(archive, "PK\x03\x04 this is not an archive");
+  EXPECT_EQ(UnpackAll(archive, dest), -1);
+}
+
+TEST_F(Unpack, CraftedNamesNeverWriteOutsideTheDestination) {
+  const std::vector<std::string> evil = {"../escaped.txt", "..\\escaped.txt",
+                                         "images/../../escaped.txt", "\\escaped.txt",
+                                         "C:\\escaped.txt", "C:escaped.txt"};
+  for (const std::string& name : evil) {
+    SCOPED_TRACE(name);
+    MakeZip(archive, {{"ok.png", "ok"}, {name, "evil"}});
+    EXPECT_EQ(UnpackAll(archive, dest), -1);
+    UnpackAllLenient(archive, dest);
+    EXPECT_TRUE(FileExists(dest + L"ok.png"));
+  }
+  EXPECT_FALSE(FileExists(dir.File(L"escaped.txt")));
+  EXPECT_FALSE(FileExists(L"C:\\escaped.txt"));
+  EXPECT_FALSE(FileExists(L"C:\\windows\\escaped.txt"));
+  std::wstring cwd(MAX_PATH, L'\0');
+  cwd.resize(::GetCurrentDirectoryW(MAX_PATH, &cwd[0]));
+  EXPECT_FALSE(FileExists(cwd + L"\\escaped.txt"));
+}
+
+TEST_F(Unpack, LenientUnpackSkipsBadEntries) {
+  MakeZip(archive, {{"Qlx.dll", "dll"}, {"empty.bin", ""}, {"sub/x.dll", "no folder"},
+                    {"TaskAsUser.dll", "task"}});
+  UnpackAllLenient(archive, dest);
+  EXPECT_EQ(test::ReadFileBytes(dest + L"Qlx.dll"), "dll");
+  EXPECT_EQ(test::ReadFileBytes(dest + L"TaskAsUser.dll"), "task");
+  EXPECT_FALSE(FileExists(dest + L"empty.bin"));
+  EXPECT_FALSE(FileExists(dest + L"sub\\x.dll"));  // flat: folders are not created
+}
+
+}  // namespace
+}  // namespace orvane
