@@ -30,7 +30,7 @@ InstallFacts& GetInstallFacts() {
   return facts;
 }
 
-ILoggerServer& DefaultStartupServices::Logger() { return CLoggerServer::GetInstance(); }
+ILoggerServer& DefaultStartupServices::Logger() { return EventLogger(); }
 
 std::wstring DefaultStartupServices::ProductVersion() {
   return CAppInfo::GetInstance().GetFileProductVersion(L"");

@@ -71,4 +71,19 @@ class CLoggerServer : public ILoggerServer {
   }
 };
 
+// The logger every component reports through: the process-wide
+// CLoggerServer, or the one a test installed with ScopedLoggerOverride.
+ILoggerServer& EventLogger();
+
+class ScopedLoggerOverride {
+ public:
+  explicit ScopedLoggerOverride(ILoggerServer* logger);
+  ~ScopedLoggerOverride();
+  ScopedLoggerOverride(const ScopedLoggerOverride&) = delete;
+  ScopedLoggerOverride& operator=(const ScopedLoggerOverride&) = delete;
+
+ private:
+  ILoggerServer* previous_;
+};
+
 }  // namespace orvane
