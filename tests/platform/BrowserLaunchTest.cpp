@@ -177,7 +177,8 @@ class FakeBrowsers {
     for (BOOL ok = ::Process32FirstW(snapshot.get(), &entry); ok;
          ok = ::Process32NextW(snapshot.get(), &entry)) {
       std::wstring image;
-      if (!GetProcessImagePath(entry.th32ProcessID, &image)) continue;
+      if (!GetProcessImagePath(entry.th32ProcessID, &image) || image.size() < root().size())
+        continue;
       if (::CompareStringOrdinal(image.c_str(), static_cast<int>(root().size()), root().c_str(),
                                  static_cast<int>(root().size()), TRUE) != CSTR_EQUAL) {
         continue;
