@@ -6,7 +6,7 @@
 
 #include <string>
 
-int main() {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   wchar_t self[1024] = {};
   ::GetModuleFileNameW(nullptr, self, 1023);
   std::wstring path = self;
