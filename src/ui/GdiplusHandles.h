@@ -32,6 +32,7 @@ using GdipFont = HandleT<GdipTraits<Gdiplus::GpFont, &gp::GdipDeleteFont>>;
 using GdipStringFormat =
     HandleT<GdipTraits<Gdiplus::GpStringFormat, &gp::GdipDeleteStringFormat>>;
 using GdipImage = HandleT<GdipTraits<Gdiplus::GpImage, &gp::GdipDisposeImage>>;
+using GdipMatrix = HandleT<GdipTraits<Gdiplus::GpMatrix, &gp::GdipDeleteMatrix>>;
 
 // GDI+ from GdiplusStartup to GdiplusShutdown
 class GdiplusSession {

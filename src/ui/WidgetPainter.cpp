@@ -148,10 +148,35 @@ void DrawStyledText(GpGraphics* g, const std::wstring& text, const StyleFont& fo
     gp::GdipDrawString(g, text.c_str(), length, font.font.get(), &box, format, brush.get());
     return;
   }
+  // The block of lines is placed vertically here, not by GDI+: Wine lines
+  // path text up only for layout boxes near the origin and never for text
+  // taller than its box. So the outline is laid out at the origin, aligned
+  // near, and moved to where GDI+ itself would centre it.
+  StringAlignment line = StringAlignmentNear;
+  GdipStringFormat nearFormat;
+  if (format) {
+    gp::GdipGetStringFormatLineAlign(format, &line);
+    if (gp::GdipCloneStringFormat(format, nearFormat.receive()) != Ok) nearFormat.reset();
+    if (nearFormat) gp::GdipSetStringFormatLineAlign(nearFormat.get(), StringAlignmentNear);
+  }
+  const RectF unbounded(0, 0, layout.width, 1e6f);
+  RectF block(0, 0, 0, 0);
+  if (gp::GdipMeasureString(g, text.c_str(), length, font.font.get(), &unbounded, nearFormat.get(),
+                            &block, nullptr, nullptr) != Ok) {
+    block.Height = layout.height;
+  }
+  float top = layout.y;
+  if (line == StringAlignmentCenter) top += (layout.height - block.Height) / 2;
+  if (line == StringAlignmentFar) top += layout.height - block.Height;
+
   GdipPath path;
   if (gp::GdipCreatePath(FillModeAlternate, path.receive()) != Ok) return;
+  const RectF atOrigin(0, 0, layout.width, block.Height);
   gp::GdipAddPathString(path.get(), text.c_str(), length, font.family.get(), font.style,
-                        font.emSize, &box, format);
+                        font.emSize, &atOrigin, nearFormat.get());
+  GdipMatrix move;
+  if (gp::GdipCreateMatrix2(1, 0, 0, 1, layout.x, top, move.receive()) != Ok) return;
+  gp::GdipTransformPath(path.get(), move.get());
   gp::GdipFillPath(g, brush.get(), path.get());
 }
 

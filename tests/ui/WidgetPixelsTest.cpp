@@ -265,6 +265,31 @@ TEST_F(WidgetPixels, CaptionLeavesTextPixelsInsideItsRectangle) {
   EXPECT_EQ(CountNear(*surface, {0, 0, 200, 100}, kPage, 0), 0);
 }
 
+TEST_F(WidgetPixels, TextAlignsVerticallyWhereverItIs) {
+  // far from the origin, where the layout of path text is easy to get wrong
+  const IntRect box{10, 120, 190, 190};
+  struct Case {
+    int32_t align;
+    int top, bottom;  // where the ink may be
+  } cases[] = {{0, 120, 148}, {1, 141, 169}, {2, 162, 190}};
+  for (const Case& c : cases) {
+    Fresh(200, 200);
+    WidgetStyles s;
+    s[0].textColor = kText;
+    s[0].fontSize = 20;
+    s[0].horizontalAlignment = 1;
+    s[0].verticalAlignment = c.align;
+    CTextResource text(1, kKindText, &s);
+    text.SetText(L"立即安装");
+    text.SetRect(box);
+    text.Draw(surface->dc());
+    const IntRect ink = BoundsOf(*surface, kText);
+    EXPECT_GE(ink.top, c.top) << "alignment " << c.align;
+    EXPECT_LE(ink.bottom, c.bottom) << "alignment " << c.align;
+    EXPECT_NEAR((ink.left + ink.right) / 2, 100, 3) << "alignment " << c.align;
+  }
+}
+
 // every pixel of the surface
 std::vector<uint32_t> Pixels(const DibSurface& s) {
   std::vector<uint32_t> p;
