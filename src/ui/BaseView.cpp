@@ -39,7 +39,8 @@ IBaseResource* IBaseView::FindWidget(int32_t id) const {
 }
 
 void IBaseView::DrawWidgets(HDC dc) const {
-  for (const auto& w : widgets_) w->Draw(dc);
+  for (const auto& w : widgets_)
+    w->Draw(dc);
 }
 
 LRESULT IBaseView::PaintOpaque(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -89,9 +90,12 @@ LRESULT IBaseView::ShowOnTop(HWND hwnd, int topmost) {
   return 0;
 }
 
-void IBaseView::InvalidateAll() { ::InvalidateRect(hwnd_, nullptr, TRUE); }
+void IBaseView::InvalidateAll() {
+  ::InvalidateRect(hwnd_, nullptr, TRUE);
+}
 
-LRESULT IBaseView::OnMouseMove(WPARAM wParam, LPARAM lParam,
+LRESULT IBaseView::OnMouseMove(WPARAM wParam,
+                               LPARAM lParam,
                                std::initializer_list<int32_t> passiveKinds,
                                const StateUpdate& update) {
   ::DefWindowProcW(hwnd_, WM_MOUSEMOVE, wParam, lParam);
@@ -112,7 +116,9 @@ LRESULT IBaseView::OnMouseMove(WPARAM wParam, LPARAM lParam,
   return 0;
 }
 
-LRESULT IBaseView::OnButtonDown(WPARAM wParam, LPARAM lParam, bool dragWindow,
+LRESULT IBaseView::OnButtonDown(WPARAM wParam,
+                                LPARAM lParam,
+                                bool dragWindow,
                                 const StateUpdate& update) {
   ::DefWindowProcW(hwnd_, WM_LBUTTONDOWN, wParam, lParam);
   const int32_t index = HitTest(lParam);
@@ -127,7 +133,8 @@ LRESULT IBaseView::OnButtonDown(WPARAM wParam, LPARAM lParam, bool dragWindow,
   return 0;
 }
 
-LRESULT IBaseView::OnButtonUp(WPARAM wParam, LPARAM lParam,
+LRESULT IBaseView::OnButtonUp(WPARAM wParam,
+                              LPARAM lParam,
                               const std::function<bool(const IBaseResource&)>& accepts) {
   ::DefWindowProcW(hwnd_, WM_LBUTTONUP, wParam, lParam);
   const int32_t index = HitTest(lParam);

@@ -75,7 +75,9 @@ class IBaseView {
   // WM_MOUSEMOVE. A new widget under the mouse: a button gets the update
   // for its index; a passive kind resets the hover (update for index 0)
   // when something was hovered before. Repaints on change.
-  LRESULT OnMouseMove(WPARAM wParam, LPARAM lParam, std::initializer_list<int32_t> passiveKinds,
+  LRESULT OnMouseMove(WPARAM wParam,
+                      LPARAM lParam,
+                      std::initializer_list<int32_t> passiveKinds,
                       const StateUpdate& update);
   // WM_LBUTTONDOWN. Over an enabled button: the pressed look. Over a check
   // box or an edit field: nothing. Anywhere else the mouse capture is
@@ -83,7 +85,8 @@ class IBaseView {
   LRESULT OnButtonDown(WPARAM wParam, LPARAM lParam, bool dragWindow, const StateUpdate& update);
   // WM_LBUTTONUP: posts WM_APP_CONTROL_CLICK (index, point) for a widget
   // that `accepts`
-  LRESULT OnButtonUp(WPARAM wParam, LPARAM lParam,
+  LRESULT OnButtonUp(WPARAM wParam,
+                     LPARAM lParam,
                      const std::function<bool(const IBaseResource&)>& accepts);
   // WM_APP_ACTIVATE_INSTANCE: shown, topmost, in front, focused
   LRESULT OnActivateInstance();

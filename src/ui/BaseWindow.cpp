@@ -41,12 +41,20 @@ bool SystemDisplayFacts::GetWorkArea(IntRect* area) {
   return true;
 }
 
-int SystemDisplayFacts::DesktopHorzRes() { return ScreenCaps(DESKTOPHORZRES); }
-int SystemDisplayFacts::HorzRes() { return ScreenCaps(HORZRES); }
-int SystemDisplayFacts::LogPixelsX() { return ScreenCaps(LOGPIXELSX); }
+int SystemDisplayFacts::DesktopHorzRes() {
+  return ScreenCaps(DESKTOPHORZRES);
+}
+int SystemDisplayFacts::HorzRes() {
+  return ScreenCaps(HORZRES);
+}
+int SystemDisplayFacts::LogPixelsX() {
+  return ScreenCaps(LOGPIXELSX);
+}
 
 IBaseWindow::IBaseWindow(unsigned baseWidth, unsigned baseHeight, IDisplayFacts* display)
-    : baseWidth_(baseWidth), baseHeight_(baseHeight), display_(display ? display : &systemDisplay_) {}
+    : baseWidth_(baseWidth),
+      baseHeight_(baseHeight),
+      display_(display ? display : &systemDisplay_) {}
 
 IBaseWindow::~IBaseWindow() {
   if (hwnd_ && ::GetPropW(hwnd_, kWindowProp) == this) ::RemovePropW(hwnd_, kWindowProp);
@@ -63,9 +71,9 @@ WindowSize IBaseWindow::ComputeSize() {
 
 bool IBaseWindow::Create(const wchar_t* className, HWND parent) {
   const DWORD exStyle = parent ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
-  HINSTANCE instance = parent
-                           ? reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE))
-                           : ::GetModuleHandleW(nullptr);
+  HINSTANCE instance =
+      parent ? reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(parent, GWLP_HINSTANCE))
+             : ::GetModuleHandleW(nullptr);
   const WindowSize size = ComputeSize();
   int x = 0, y = 0;
   CentredOrigin(workArea_, size, &x, &y);
@@ -81,9 +89,9 @@ bool IBaseWindow::Create(const wchar_t* className, HWND parent) {
   wc.lpszClassName = className;
   if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
-  HWND hwnd = ::CreateWindowExW(exStyle, className, kWindowTitle, WS_POPUP, x, y,
-                                PixelExtent(size.width), PixelExtent(size.height), parent,
-                                nullptr, instance, nullptr);
+  HWND hwnd =
+      ::CreateWindowExW(exStyle, className, kWindowTitle, WS_POPUP, x, y, PixelExtent(size.width),
+                        PixelExtent(size.height), parent, nullptr, instance, nullptr);
   if (!hwnd) return false;
   hwnd_ = hwnd;
   ::SetPropW(hwnd_, kWindowProp, this);
@@ -103,8 +111,7 @@ bool IBaseWindow::Resize(unsigned baseWidth, unsigned baseHeight) {
   return sized && moved;
 }
 
-LRESULT CALLBACK IBaseWindow::SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam,
-                                               LPARAM lParam) {
+LRESULT CALLBACK IBaseWindow::SharedWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<IBaseWindow*>(::GetPropW(hwnd, kWindowProp));
   if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
   const LRESULT result = self->HandleMessage(msg, wParam, lParam);

@@ -23,7 +23,8 @@ WidgetStyles DefaultButtonStyles() {
 
 }  // namespace
 
-CButtonResource::CButtonResource(const std::wstring& caption, int32_t id,
+CButtonResource::CButtonResource(const std::wstring& caption,
+                                 int32_t id,
                                  const WidgetStyles* styles)
     : CImageResource(id, kKindButton, nullptr), caption_(caption) {
   styles_ = styles ? *styles : DefaultButtonStyles();

@@ -20,8 +20,10 @@ WidgetStyles DefaultCheckboxStyles() {
 
 }  // namespace
 
-CCheckboxResource::CCheckboxResource(const std::wstring& caption, Gdiplus::GpImage* selectedImage,
-                                     Gdiplus::GpImage* deselectedImage, int32_t id,
+CCheckboxResource::CCheckboxResource(const std::wstring& caption,
+                                     Gdiplus::GpImage* selectedImage,
+                                     Gdiplus::GpImage* deselectedImage,
+                                     int32_t id,
                                      const WidgetStyles* styles)
     : CImageResource(id, kKindCheckbox, nullptr),
       selectedImage_(selectedImage),
@@ -63,8 +65,8 @@ bool CCheckboxResource::Draw(HDC dc) {
   GdipStringFormat format = CreateStyleFormat(s, Gdiplus::StringFormatFlagsNoWrap);
   StyleFont font = CreateStyleFont(s, UiScale());
   Gdiplus::GpImage* image = CurrentCheckImage();
-  const FloatRect layout = CaptionBesideImage(rect_, image ? checkRect_.width() : 0,
-                                              s.iconPosition == 1);
+  const FloatRect layout =
+      CaptionBesideImage(rect_, image ? checkRect_.width() : 0, s.iconPosition == 1);
   DrawStyledText(g.get(), caption_, font, format.get(), layout, s.textColor);
   DrawPicture(g.get(), image, checkRect_);
   return true;

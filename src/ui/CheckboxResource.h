@@ -12,8 +12,11 @@ class CCheckboxResource : public CImageResource {
  public:
   // images are not owned; starts selected. Without styles: grey caption,
   // blue on hover and press, transparent background and border
-  CCheckboxResource(const std::wstring& caption, Gdiplus::GpImage* selectedImage,
-                    Gdiplus::GpImage* deselectedImage, int32_t id, const WidgetStyles* styles);
+  CCheckboxResource(const std::wstring& caption,
+                    Gdiplus::GpImage* selectedImage,
+                    Gdiplus::GpImage* deselectedImage,
+                    int32_t id,
+                    const WidgetStyles* styles);
 
   bool Draw(HDC dc) override;
   bool SetRect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;

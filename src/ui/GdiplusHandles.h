@@ -7,6 +7,7 @@
 
 // gdiplus.h needs IStream and PROPID, which WIN32_LEAN_AND_MEAN leaves out
 #include <objidl.h>
+
 #include <gdiplus.h>
 
 #include "platform/Handles.h"
@@ -29,8 +30,7 @@ using GdipPen = HandleT<GdipTraits<Gdiplus::GpPen, &gp::GdipDeletePen>>;
 using GdipPath = HandleT<GdipTraits<Gdiplus::GpPath, &gp::GdipDeletePath>>;
 using GdipFontFamily = HandleT<GdipTraits<Gdiplus::GpFontFamily, &gp::GdipDeleteFontFamily>>;
 using GdipFont = HandleT<GdipTraits<Gdiplus::GpFont, &gp::GdipDeleteFont>>;
-using GdipStringFormat =
-    HandleT<GdipTraits<Gdiplus::GpStringFormat, &gp::GdipDeleteStringFormat>>;
+using GdipStringFormat = HandleT<GdipTraits<Gdiplus::GpStringFormat, &gp::GdipDeleteStringFormat>>;
 using GdipImage = HandleT<GdipTraits<Gdiplus::GpImage, &gp::GdipDisposeImage>>;
 using GdipMatrix = HandleT<GdipTraits<Gdiplus::GpMatrix, &gp::GdipDeleteMatrix>>;
 

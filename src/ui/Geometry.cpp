@@ -8,7 +8,9 @@ namespace orvane {
 namespace {
 
 // the (int)(v + 0.5) rounding of every edge
-int32_t Round(double v) { return static_cast<int32_t>(v + 0.5); }
+int32_t Round(double v) {
+  return static_cast<int32_t>(v + 0.5);
+}
 
 // s = min(W/iw, H/ih), cross-multiplied so that an empty box gives 0
 double FitScale(double boxWidth, double boxHeight, double imageWidth, double imageHeight) {
@@ -22,8 +24,11 @@ int32_t ScaledSize(int32_t logical, double scale) {
   return static_cast<int32_t>(logical * scale);
 }
 
-IntRect ApplyOutsetsAndAspect(const IntRect& rect, int32_t outsetX, int32_t outsetY,
-                              double aspect, double scale) {
+IntRect ApplyOutsetsAndAspect(const IntRect& rect,
+                              int32_t outsetX,
+                              int32_t outsetY,
+                              double aspect,
+                              double scale) {
   const int32_t gx = ScaledSize(outsetX, scale);
   const int32_t gy = ScaledSize(outsetY, scale);
   IntRect r{rect.left - gx, rect.top - gy, rect.right + gx, rect.bottom + gy};
@@ -68,8 +73,7 @@ IntRect PlaceSideImage(const IntRect& box, double imageWidth, double imageHeight
 FloatRect CaptionBesideImage(const IntRect& box, int32_t imageWidth, bool imageAtRight) {
   const int32_t gap = box.width() < 4 ? 0 : 3;
   FloatRect r{static_cast<float>(box.left), static_cast<float>(box.top),
-              static_cast<float>(box.width() - gap - imageWidth),
-              static_cast<float>(box.height())};
+              static_cast<float>(box.width() - gap - imageWidth), static_cast<float>(box.height())};
   if (!imageAtRight) r.x += static_cast<float>(gap + imageWidth);
   return r;
 }
@@ -77,7 +81,8 @@ FloatRect CaptionBesideImage(const IntRect& box, int32_t imageWidth, bool imageA
 IntRect ProgressBarRect(const IntRect& track, int32_t percent) {
   percent = std::clamp(percent, 0, 100);
   IntRect bar = track;
-  bar.right = track.left + static_cast<int32_t>(static_cast<int64_t>(track.width()) * percent / 100);
+  bar.right =
+      track.left + static_cast<int32_t>(static_cast<int64_t>(track.width()) * percent / 100);
   return bar;
 }
 
@@ -99,15 +104,17 @@ std::array<Arc, 4> RoundedOutline(float diameter, float x, float y, float width,
 }
 
 std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutSpec& spec,
-                                                         const std::vector<uint32_t>& weights,
-                                                         size_t childCount, const IntRect& rect,
-                                                         double scale) {
+                                                        const std::vector<uint32_t>& weights,
+                                                        size_t childCount,
+                                                        const IntRect& rect,
+                                                        double scale) {
   if (weights.size() != childCount) return std::nullopt;
   std::vector<IntRect> out;
   if (spec.orientation != kVertical && spec.orientation != kHorizontal) return out;
 
   uint64_t sum = 0;
-  for (uint32_t w : weights) sum += w;
+  for (uint32_t w : weights)
+    sum += w;
   if (sum == 0) return std::nullopt;
 
   const double ml = spec.marginLeft * scale;
@@ -126,7 +133,8 @@ std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutSpec& spec,
     const double unit = (h - mt - mb - spacingTotal) / static_cast<double>(sum);
     double y = rect.top + mt;
     for (uint32_t weight : weights) {
-      out.push_back({Round(rect.left + ml), Round(y), Round(rect.right - mr), Round(y + weight * unit)});
+      out.push_back(
+          {Round(rect.left + ml), Round(y), Round(rect.right - mr), Round(y + weight * unit)});
       y += weight * unit + spacing;
     }
   } else {
@@ -134,7 +142,8 @@ std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutSpec& spec,
     const double unit = (w - ml - mr - spacingTotal) / static_cast<double>(sum);
     double x = rect.left + ml;
     for (uint32_t weight : weights) {
-      out.push_back({Round(x), Round(rect.top + mt), Round(x + weight * unit), Round(rect.bottom - mb)});
+      out.push_back(
+          {Round(x), Round(rect.top + mt), Round(x + weight * unit), Round(rect.bottom - mb)});
       x += weight * unit + spacing;
     }
   }

@@ -22,7 +22,9 @@ struct IntRect {
   int32_t width() const { return right - left; }
   int32_t height() const { return bottom - top; }
   // PtInRect's rule
-  bool Contains(int32_t x, int32_t y) const { return x >= left && x < right && y >= top && y < bottom; }
+  bool Contains(int32_t x, int32_t y) const {
+    return x >= left && x < right && y >= top && y < bottom;
+  }
   bool operator==(const IntRect& o) const {
     return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
   }
@@ -42,8 +44,11 @@ int32_t ScaledSize(int32_t logical, double scale);
 // SetRect of a drawn widget: grows the rectangle by the scaled outsets on
 // each side, then, with an aspect (width / height) other than 0, shrinks
 // the too long side so that the rectangle keeps it, centred
-IntRect ApplyOutsetsAndAspect(const IntRect& rect, int32_t outsetX, int32_t outsetY,
-                              double aspect, double scale);
+IntRect ApplyOutsetsAndAspect(const IntRect& rect,
+                              int32_t outsetX,
+                              int32_t outsetY,
+                              double aspect,
+                              double scale);
 
 // a picture of the given size scaled to fit the box, keeping its
 // proportions, centred; empty for a picture without size
@@ -87,8 +92,9 @@ enum LayoutOrientation : int32_t { kVertical = 1, kHorizontal = 2 };
 // the spacing and one pixel per child. An orientation other than 1 or 2
 // arranges no child but still counts as done.
 std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutSpec& spec,
-                                                         const std::vector<uint32_t>& weights,
-                                                         size_t childCount, const IntRect& rect,
-                                                         double scale);
+                                                        const std::vector<uint32_t>& weights,
+                                                        size_t childCount,
+                                                        const IntRect& rect,
+                                                        double scale);
 
 }  // namespace orvane

@@ -38,7 +38,9 @@ void ReportError(const char* status) {
 
 }  // namespace
 
-SkinSource DefaultSkinSource() { return {GetRunTempFolder(), ::GetModuleHandleW(nullptr)}; }
+SkinSource DefaultSkinSource() {
+  return {GetRunTempFolder(), ::GetModuleHandleW(nullptr)};
+}
 
 IResourceMgr* CreateResourceMgr(const SkinSource& source) {
   try {
@@ -48,8 +50,7 @@ IResourceMgr* CreateResourceMgr(const SkinSource& source) {
   }
 }
 
-CResourceManager::CResourceManager(const SkinSource& source)
-    : gdiplus_(), source_(source) {
+CResourceManager::CResourceManager(const SkinSource& source) : gdiplus_(), source_(source) {
   ILoggerServer& log = EventLogger();
   log.ClearProperties();
   log.WriteEvent("vResourceMgrStart");
@@ -108,8 +109,8 @@ bool CResourceManager::UnpackArchive() {
 }
 
 bool CResourceManager::ExtractResource() {
-  HRSRC info = ::FindResourceW(source_.module, MAKEINTRESOURCEW(kSkinResourceId),
-                               kSkinResourceType);
+  HRSRC info =
+      ::FindResourceW(source_.module, MAKEINTRESOURCEW(kSkinResourceId), kSkinResourceType);
   const DWORD size = info ? ::SizeofResource(source_.module, info) : 0;
   HGLOBAL data = info && size ? ::LoadResource(source_.module, info) : nullptr;
   const void* bytes = data ? ::LockResource(data) : nullptr;

@@ -47,7 +47,9 @@ SkinSource DefaultSkinSource();
 // null when no source yielded an image or the images folder could not be
 // made (the failure is reported as telemetry)
 IResourceMgr* CreateResourceMgr(const SkinSource& source);
-inline IResourceMgr* CreateResourceMgr() { return CreateResourceMgr(DefaultSkinSource()); }
+inline IResourceMgr* CreateResourceMgr() {
+  return CreateResourceMgr(DefaultSkinSource());
+}
 
 class CResourceManager : public IResourceMgr {
  public:

@@ -80,7 +80,10 @@ void FillShape(GpGraphics* g, uint32_t color, int32_t radius, const FloatRect& r
   gp::GdipDrawPath(g, pen.get(), path.get());
 }
 
-void DrawBorderShape(GpGraphics* g, uint32_t color, int32_t radius, int32_t width,
+void DrawBorderShape(GpGraphics* g,
+                     uint32_t color,
+                     int32_t radius,
+                     int32_t width,
                      const FloatRect& r) {
   if (width <= 0) return;
   if (radius <= 0) {
@@ -136,8 +139,12 @@ GdipStringFormat CreateStyleFormat(const WidgetStyle& style, INT flags) {
   return format;
 }
 
-void DrawStyledText(GpGraphics* g, const std::wstring& text, const StyleFont& font,
-                    GpStringFormat* format, const FloatRect& layout, uint32_t color) {
+void DrawStyledText(GpGraphics* g,
+                    const std::wstring& text,
+                    const StyleFont& font,
+                    GpStringFormat* format,
+                    const FloatRect& layout,
+                    uint32_t color) {
   if (text.empty() || !font.font) return;
   gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
   GdipBrush brush = SolidBrush(color);

@@ -28,7 +28,10 @@ inline FloatRect ToFloatRect(const IntRect& r) {
 void FillShape(Gdiplus::GpGraphics* g, uint32_t color, int32_t radius, const FloatRect& r);
 
 // a border `width` pixels wide; nothing when width is 0 or less
-void DrawBorderShape(Gdiplus::GpGraphics* g, uint32_t color, int32_t radius, int32_t width,
+void DrawBorderShape(Gdiplus::GpGraphics* g,
+                     uint32_t color,
+                     int32_t radius,
+                     int32_t width,
                      const FloatRect& r);
 
 // the style's font at the scale in pixel units, bold or underlined as the
@@ -47,8 +50,12 @@ GdipStringFormat CreateStyleFormat(const WidgetStyle& style, INT flags);
 
 // fills the text's outline (a path) in the colour, or, for a font that is
 // exactly underlined, draws it with GdipDrawString and anti-aliasing
-void DrawStyledText(Gdiplus::GpGraphics* g, const std::wstring& text, const StyleFont& font,
-                    Gdiplus::GpStringFormat* format, const FloatRect& layout, uint32_t color);
+void DrawStyledText(Gdiplus::GpGraphics* g,
+                    const std::wstring& text,
+                    const StyleFont& font,
+                    Gdiplus::GpStringFormat* format,
+                    const FloatRect& layout,
+                    uint32_t color);
 
 // the picture's size, 0 x 0 without one
 void ImageSize(Gdiplus::GpImage* image, double* width, double* height);

@@ -13,7 +13,9 @@ double DisplayRatioFrom(int desktopHorzRes, int horzRes, int logPixelsX) {
   return logPixelsX / 0.96 / 100;
 }
 
-WindowSize ScaleForDisplay(const IntRect& workArea, unsigned baseWidth, unsigned baseHeight,
+WindowSize ScaleForDisplay(const IntRect& workArea,
+                           unsigned baseWidth,
+                           unsigned baseHeight,
                            double ratio) {
   WindowSize s;
   if (baseWidth == 0 || baseHeight == 0) {

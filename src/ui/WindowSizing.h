@@ -31,7 +31,9 @@ struct WindowSize {
 
 // the base size grown by the display ratio along the work area's shorter
 // side, keeping the base proportions; never smaller than the base size
-WindowSize ScaleForDisplay(const IntRect& workArea, unsigned baseWidth, unsigned baseHeight,
+WindowSize ScaleForDisplay(const IntRect& workArea,
+                           unsigned baseWidth,
+                           unsigned baseHeight,
                            double ratio);
 
 // the window's top-left corner: centred on the work area's right and
@@ -39,6 +41,8 @@ WindowSize ScaleForDisplay(const IntRect& workArea, unsigned baseWidth, unsigned
 void CentredOrigin(const IntRect& workArea, const WindowSize& size, int* x, int* y);
 
 // the window's size in whole pixels
-inline int PixelExtent(double v) { return static_cast<int>(v + 0.5); }
+inline int PixelExtent(double v) {
+  return static_cast<int>(v + 0.5);
+}
 
 }  // namespace orvane

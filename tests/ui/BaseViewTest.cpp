@@ -84,7 +84,8 @@ class TestView : public IBaseView {
       case WM_LBUTTONDOWN:
         return OnButtonDown(wParam, lParam, false, update);
       case WM_LBUTTONUP:
-        return OnButtonUp(wParam, lParam, [](const IBaseResource& w) { return IsEnabledButton(w); });
+        return OnButtonUp(wParam, lParam,
+                          [](const IBaseResource& w) { return IsEnabledButton(w); });
       case WM_APP_ACTIVATE_INSTANCE:
         return OnActivateInstance();
     }
@@ -95,9 +96,13 @@ class TestView : public IBaseView {
   bool layered_;
 };
 
-LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM Point(int x, int y) {
+  return MAKELPARAM(x, y);
+}
 
-bool NeedsPaint(HWND hwnd) { return ::GetUpdateRect(hwnd, nullptr, FALSE) != FALSE; }
+bool NeedsPaint(HWND hwnd) {
+  return ::GetUpdateRect(hwnd, nullptr, FALSE) != FALSE;
+}
 
 struct View : ::testing::Test {
   AppGlobalsScope globals;
@@ -211,8 +216,7 @@ TEST_F(View, ButtonUpPostsAClickForAcceptedWidgets) {
   Send(WM_LBUTTONUP, 150, 220);  // disabled
   Send(WM_LBUTTONUP, 10, 10);    // background
   std::vector<std::pair<WPARAM, LPARAM>> clicks;
-  while (::PeekMessageW(&msg, host.hwnd(), WM_APP_CONTROL_CLICK, WM_APP_CONTROL_CLICK,
-                        PM_REMOVE)) {
+  while (::PeekMessageW(&msg, host.hwnd(), WM_APP_CONTROL_CLICK, WM_APP_CONTROL_CLICK, PM_REMOVE)) {
     clicks.emplace_back(msg.wParam, msg.lParam);
   }
   EXPECT_EQ(clicks, (std::vector<std::pair<WPARAM, LPARAM>>{{1, Point(150, 120)}}));
@@ -220,7 +224,8 @@ TEST_F(View, ButtonUpPostsAClickForAcceptedWidgets) {
 
 TEST_F(View, DestructionDeletesEveryWidget) {
   g_destroyed = 0;
-  for (int i = 0; i < 5; ++i) view->Put(std::make_unique<CountedSpacer>());
+  for (int i = 0; i < 5; ++i)
+    view->Put(std::make_unique<CountedSpacer>());
   host.view = nullptr;
   view.reset();
   EXPECT_EQ(g_destroyed, 5);

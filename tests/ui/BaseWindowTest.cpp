@@ -59,7 +59,8 @@ struct Window : ::testing::Test {
   FakeDisplay display;
   std::vector<HWND> made;
   ~Window() override {
-    for (HWND h : made) ::DestroyWindow(h);
+    for (HWND h : made)
+      ::DestroyWindow(h);
   }
   std::unique_ptr<RecordingWindow> Make(unsigned w = 600, unsigned h = 400, HWND parent = nullptr) {
     auto window = std::make_unique<RecordingWindow>(w, h, &display, &seen);
@@ -188,7 +189,8 @@ TEST_F(Window, ObjectGoneBeforeItsWindow) {
   window.reset();
   seen.clear();
   MSG msg;
-  while (::PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  while (::PeekMessageW(&msg, hwnd, 0, 0, PM_REMOVE))
+    ::DispatchMessageW(&msg);
   EXPECT_FALSE(::IsWindow(hwnd)) << "DefWindowProcW closed it";
   EXPECT_TRUE(seen.empty()) << "nothing reached the deleted object";
 }

@@ -2,14 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ostream>
+#include "ui/GeometryPrinting.h"
 
 namespace orvane {
-
-std::ostream& operator<<(std::ostream& os, const IntRect& r) {
-  return os << "(" << r.left << "," << r.top << " - " << r.right << "," << r.bottom << ")";
-}
-
 namespace {
 
 TEST(Geometry, OutsetsAndAspect) {
@@ -123,7 +118,8 @@ TEST(Geometry, TwentyPixelCornersUseLargerArcs) {
   EXPECT_FLOAT_EQ(twenty[2].y, 49 - 21 - 1);
   for (float d : {19.0f, 21.0f, 8.0f}) {
     auto other = RoundedOutline(d, 0, 0, 100, 50);
-    for (const Arc& a : other) EXPECT_FLOAT_EQ(a.width, d) << d;
+    for (const Arc& a : other)
+      EXPECT_FLOAT_EQ(a.width, d) << d;
     EXPECT_FLOAT_EQ(other[1].x, 100 - d - 1);
   }
 }

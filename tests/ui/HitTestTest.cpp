@@ -21,7 +21,8 @@ using Widgets = std::vector<std::unique_ptr<FakeWidget>>;
 
 Widgets Make(std::initializer_list<FakeWidget> list) {
   Widgets w;
-  for (const FakeWidget& f : list) w.push_back(std::make_unique<FakeWidget>(f));
+  for (const FakeWidget& f : list)
+    w.push_back(std::make_unique<FakeWidget>(f));
   return w;
 }
 
@@ -34,8 +35,8 @@ TEST(HitTest, FirstInteractiveWidgetWins) {
     int x, y;
     int32_t index;
   } cases[] = {
-      {"button over the background", Make({{kKindLayout, page}, {kKindBackground, page},
-                                           {kKindButton, button}}), 150, 120, 2},
+      {"button over the background",
+       Make({{kKindLayout, page}, {kKindBackground, page}, {kKindButton, button}}), 150, 120, 2},
       {"background never hides a button, whatever the order",
        Make({{kKindButton, button}, {kKindBackground, page}}), 150, 120, 0},
       {"background when nothing else is there",
@@ -47,15 +48,16 @@ TEST(HitTest, FirstInteractiveWidgetWins) {
        Make({{kKindBackground, page}, {kKindAnimation, {0, 0, 600, 300}}}), 10, 10, 1},
       {"outside every widget", Make({{kKindLayout, page}, {kKindButton, button}}), 700, 500, 0},
       {"layouts are skipped", Make({{kKindBackground, page}, {kKindLayout, button}}), 150, 120, 0},
-      {"a picture or text is interactive", Make({{kKindBackground, page}, {kKindText, button},
-                                                 {kKindButton, button}}), 150, 120, 1},
-      {"right and bottom edges are outside",
-       Make({{kKindBackground, page}, {kKindButton, button}}), 200, 150, 0},
-      {"left and top edges are inside",
-       Make({{kKindBackground, page}, {kKindButton, button}}), 100, 100, 1},
+      {"a picture or text is interactive",
+       Make({{kKindBackground, page}, {kKindText, button}, {kKindButton, button}}), 150, 120, 1},
+      {"right and bottom edges are outside", Make({{kKindBackground, page}, {kKindButton, button}}),
+       200, 150, 0},
+      {"left and top edges are inside", Make({{kKindBackground, page}, {kKindButton, button}}), 100,
+       100, 1},
       {"no widgets", Make({}), 5, 5, 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(HitTestWidgets(c.widgets, c.x, c.y), c.index) << c.what;
+  for (const Case& c : cases)
+    EXPECT_EQ(HitTestWidgets(c.widgets, c.x, c.y), c.index) << c.what;
 }
 
 TEST(HitTest, PointIsTwoUnsignedWords) {

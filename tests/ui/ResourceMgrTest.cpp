@@ -73,7 +73,8 @@ struct ResourceMgrTest : ::testing::Test {
   std::wstring images = cache + L"images";
   std::wstring archive = cache + L"Resource.zip";
   // the real installer, whose resource 103 is the skin
-  UniqueModule installer{::LoadLibraryExW(test::HostPath(ORVANE_INSTALLER_EXE).c_str(), nullptr,
+  UniqueModule installer{::LoadLibraryExW(test::HostPath(ORVANE_INSTALLER_EXE).c_str(),
+                                          nullptr,
                                           LOAD_LIBRARY_AS_DATAFILE)};
 
   void SetUp() override { ASSERT_TRUE(installer); }
@@ -94,11 +95,13 @@ TEST_F(ResourceMgrTest, FreshRunExtractsTheStoredSkin) {
   EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kMissing, kCreated}));
   EXPECT_GT(FileSize(archive), 0);
   std::vector<std::wstring> expected;
-  for (const char* name : kSkinFiles) expected.push_back(W(name));
+  for (const char* name : kSkinFiles)
+    expected.push_back(W(name));
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(FilesIn(images), expected);
   // every file can be looked up, so the index is in the lookup's order
-  for (const char* name : kSkinFiles) EXPECT_NE(mgr->GetImage(W(name).c_str()), nullptr) << name;
+  for (const char* name : kSkinFiles)
+    EXPECT_NE(mgr->GetImage(W(name).c_str()), nullptr) << name;
   EXPECT_EQ(log.Lines().size(), 3u);
   EXPECT_EQ(Width(mgr->GetImage(L"global_btn_close_normal.png")), 24u);
   EXPECT_EQ(Width(mgr->GetImage(L"main_bg.png")), 900u);
@@ -124,7 +127,8 @@ TEST_F(ResourceMgrTest, LeftoverImagesFolderIsUsedWithoutUnpacking) {
 
 TEST_F(ResourceMgrTest, FifteenFilesAreNotReported) {
   ASSERT_TRUE(CreateDirectories(images));
-  for (int i = 0; i < 15; ++i) test::WriteFileBytes(images + L"\\f" + std::to_wstring(i), "x");
+  for (int i = 0; i < 15; ++i)
+    test::WriteFileBytes(images + L"\\f" + std::to_wstring(i), "x");
   ResourceMgrPtr mgr(CreateResourceMgr(WithoutSkin()));
   ASSERT_TRUE(mgr);
   EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kCreated}));
@@ -134,7 +138,8 @@ TEST_F(ResourceMgrTest, EmptyImagesFolderFallsThroughToTheResource) {
   ASSERT_TRUE(CreateDirectories(images));
   ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
   ASSERT_TRUE(mgr);
-  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kMissing, kMissing, kMissing, kCreated}));
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::string>{kStart, kMissing, kMissing, kMissing, kCreated}));
   EXPECT_EQ(FilesIn(images).size(), 18u);
 }
 
@@ -155,9 +160,9 @@ TEST_F(ResourceMgrTest, ZeroByteArchiveIsReplacedByTheResource) {
 }
 
 TEST_F(ResourceMgrTest, CraftedArchiveWritesNothingOutsideTheImagesFolder) {
-  const std::vector<std::string> evil = {"../escaped.png", "..\\escaped.png",
+  const std::vector<std::string> evil = {"../escaped.png",        "..\\escaped.png",
                                          "sub/../../escaped.png", "\\escaped.png",
-                                         "C:\\escaped.png", "C:escaped.png"};
+                                         "C:\\escaped.png",       "C:escaped.png"};
   for (const std::string& name : evil) {
     SCOPED_TRACE(name);
     DeleteTree(images);

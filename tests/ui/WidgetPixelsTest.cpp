@@ -294,7 +294,8 @@ TEST_F(WidgetPixels, TextAlignsVerticallyWhereverItIs) {
 std::vector<uint32_t> Pixels(const DibSurface& s) {
   std::vector<uint32_t> p;
   for (int y = 0; y < s.height(); ++y) {
-    for (int x = 0; x < s.width(); ++x) p.push_back(s.Pixel(x, y));
+    for (int x = 0; x < s.width(); ++x)
+      p.push_back(s.Pixel(x, y));
   }
   return p;
 }

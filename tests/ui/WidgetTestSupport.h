@@ -16,7 +16,8 @@ inline GdipImage SolidImage(int width, int height, uint32_t argb) {
   Gdiplus::GpBitmap* bitmap = nullptr;
   gp::GdipCreateBitmapFromScan0(width, height, 0, PixelFormat32bppARGB, nullptr, &bitmap);
   for (int y = 0; bitmap && y < height; ++y) {
-    for (int x = 0; x < width; ++x) gp::GdipBitmapSetPixel(bitmap, x, y, argb);
+    for (int x = 0; x < width; ++x)
+      gp::GdipBitmapSetPixel(bitmap, x, y, argb);
   }
   return GdipImage(bitmap);
 }
@@ -35,7 +36,8 @@ inline bool Near(uint32_t pixel, uint32_t argb, int tolerance = 6) {
 inline int CountNear(const DibSurface& s, const IntRect& r, uint32_t argb, int tolerance = 6) {
   int n = 0;
   for (int y = r.top; y < r.bottom; ++y) {
-    for (int x = r.left; x < r.right; ++x) n += Near(s.Pixel(x, y), argb, tolerance) ? 1 : 0;
+    for (int x = r.left; x < r.right; ++x)
+      n += Near(s.Pixel(x, y), argb, tolerance) ? 1 : 0;
   }
   return n;
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <minizip/zip.h>
+// after zip.h, whose declarations it needs
 #include <minizip/iowin32.h>
 
 #include <string>

@@ -11,6 +11,7 @@
 //   --until  the gallery closes once this file exists (or after 2 minutes)
 //   --bench  times N full repaints of the window, written to the info file
 #include <windows.h>
+
 #include <shellapi.h>
 
 #include <algorithm>
@@ -64,7 +65,8 @@ class RatioDisplay : public SystemDisplayFacts {
  public:
   explicit RatioDisplay(double ratio) : ratio_(ratio) {}
   int DesktopHorzRes() override {
-    return ratio_ > 0 ? static_cast<int>(ratio_ * 1000 + 0.5) : SystemDisplayFacts::DesktopHorzRes();
+    return ratio_ > 0 ? static_cast<int>(ratio_ * 1000 + 0.5)
+                      : SystemDisplayFacts::DesktopHorzRes();
   }
   int HorzRes() override { return ratio_ > 0 ? 1000 : SystemDisplayFacts::HorzRes(); }
 
@@ -235,4 +237,6 @@ int Run() {
 }  // namespace
 }  // namespace orvane
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) { return orvane::Run(); }
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  return orvane::Run();
+}

@@ -157,8 +157,8 @@ class WidgetSheet : public GalleryView {
     auto* icons = Row(root, L"图标按钮", 10, 10);
     const WidgetStyles close = CloseStyle();
     for (int state = 0; state < 3; ++state) {
-      auto* b = Keep("close." + std::to_string(state),
-                     std::make_unique<CButtonResource>(L"", 2, &close));
+      auto* b =
+          Keep("close." + std::to_string(state), std::make_unique<CButtonResource>(L"", 2, &close));
       b->SetAspect(1.0);
       b->SetStateImage(kStateNormal, resources_->GetImage(L"global_btn_close_normal.png"));
       b->SetStateImage(kStateHover, resources_->GetImage(L"global_btn_close_hover.png"));
@@ -173,7 +173,8 @@ class WidgetSheet : public GalleryView {
     for (int state = 0; state < 4; ++state) {
       auto* b = Keep("back." + std::to_string(state),
                      std::make_unique<CButtonResource>(L"返回", 1, &back));
-      for (int i = 0; i < 4; ++i) b->SetStateImage(i, resources_->GetImage(backImages[i]));
+      for (int i = 0; i < 4; ++i)
+        b->SetStateImage(i, resources_->GetImage(backImages[i]));
       Later(b, state);
       icons->AddChild(b, 14);
     }
@@ -197,7 +198,8 @@ class WidgetSheet : public GalleryView {
       if (state) Gap(customs, 4, "");
       auto* b = Keep("custom." + std::to_string(state),
                      std::make_unique<CButtonResource>(L"自定义安装", 4, &custom));
-      for (int i = 0; i < 4; ++i) b->SetStateImage(i, resources_->GetImage(customImages[i]));
+      for (int i = 0; i < 4; ++i)
+        b->SetStateImage(i, resources_->GetImage(customImages[i]));
       Later(b, state);
       customs->AddChild(b, 12);
     }
@@ -207,9 +209,10 @@ class WidgetSheet : public GalleryView {
     const WidgetStyles box = CheckboxStyle();
     const char* boxNames[4] = {"cb.sel", "cb.sel.hover", "cb.desel", "cb.desel.hover"};
     for (int i = 0; i < 4; ++i) {
-      auto* c = Keep(boxNames[i], std::make_unique<CCheckboxResource>(
-                                      L"我已阅读并同意", resources_->GetImage(L"main_checkbox_select.png"),
-                                      resources_->GetImage(L"main_checkbox_deselect.png"), 6, &box));
+      auto* c = Keep(boxNames[i],
+                     std::make_unique<CCheckboxResource>(
+                         L"我已阅读并同意", resources_->GetImage(L"main_checkbox_select.png"),
+                         resources_->GetImage(L"main_checkbox_deselect.png"), 6, &box));
       c->SetSelected(i < 2 ? 1 : 0);
       Later(c, i % 2);
       boxes->AddChild(c, 14);
@@ -260,7 +263,10 @@ class WidgetSheet : public GalleryView {
 
  private:
   // a row with its label; the margins centre a band of the controls' height
-  CLayoutResource* Row(CLayoutResource* root, const wchar_t* label, int32_t top, int32_t bottom,
+  CLayoutResource* Row(CLayoutResource* root,
+                       const wchar_t* label,
+                       int32_t top,
+                       int32_t bottom,
                        uint32_t labelWeight = 9) {
     auto* row = Add(std::make_unique<CLayoutResource>(kHorizontal, 9));
     row->SetMargins(0, top, 0, bottom);
@@ -275,8 +281,11 @@ class WidgetSheet : public GalleryView {
     auto spacer = std::make_unique<CSpacerResource>();
     row->AddChild(name.empty() ? Add(std::move(spacer)) : Keep(name, std::move(spacer)), weight);
   }
-  void AddText(CLayoutResource* row, const std::string& name, const wchar_t* text,
-               const WidgetStyles& style, uint32_t weight) {
+  void AddText(CLayoutResource* row,
+               const std::string& name,
+               const wchar_t* text,
+               const WidgetStyles& style,
+               uint32_t weight) {
     auto* t = Keep(name, std::make_unique<CTextResource>(8, kKindText, &style));
     t->SetText(text);
     row->AddChild(t, weight);
@@ -331,18 +340,20 @@ class BeginSheet : public GalleryView {
     install_->SetAspect(3.5);
     buttonRow->AddChild(install_, 21);
     buttonRow->AddChild(Add(std::make_unique<CSpacerResource>()), 25);  // 13
-    root->AddChild(Add(std::make_unique<CSpacerResource>()), 10);      // 14
+    root->AddChild(Add(std::make_unique<CSpacerResource>()), 10);       // 14
 
     auto* row = Keep("row", std::make_unique<CLayoutResource>(kHorizontal, 9));  // 15
     row->SetMargins(0, 10, 0, 0);
     root->AddChild(row, 6);
     const WidgetStyles box = CheckboxStyle();
-    checkbox_ = Keep("checkbox", std::make_unique<CCheckboxResource>(  // 16
-                                     L"我已阅读并同意", resources_->GetImage(L"main_checkbox_select.png"),
-                                     resources_->GetImage(L"main_checkbox_deselect.png"), 6, &box));
+    checkbox_ =
+        Keep("checkbox", std::make_unique<CCheckboxResource>(  // 16
+                             L"我已阅读并同意", resources_->GetImage(L"main_checkbox_select.png"),
+                             resources_->GetImage(L"main_checkbox_deselect.png"), 6, &box));
     row->AddChild(checkbox_, 12);
     const WidgetStyles agreement = LinkStyle(14, true, 0, 0);
-    auto* link = Keep("link", std::make_unique<CButtonResource>(L"用户使用协议", 5, &agreement));  // 17
+    auto* link =
+        Keep("link", std::make_unique<CButtonResource>(L"用户使用协议", 5, &agreement));  // 17
     row->AddChild(link, 10);
     WidgetStyles hintStyle = TextStyle(kRed, 12, 0);
     auto* hint = Keep("hint", std::make_unique<CTextResource>(7, kKindText, &hintStyle));  // 18
@@ -351,7 +362,8 @@ class BeginSheet : public GalleryView {
     hint_ = hint;
     row->AddChild(hint, 20);
     const WidgetStyles customStyle = LinkStyle(14, false, 2, 1);
-    custom_ = Keep("custom", std::make_unique<CButtonResource>(L"自定义安装", 4, &customStyle));  // 19
+    custom_ =
+        Keep("custom", std::make_unique<CButtonResource>(L"自定义安装", 4, &customStyle));  // 19
     custom_->SetStateImage(kStateNormal, resources_->GetImage(L"main_word_custom_normal.png"));
     custom_->SetStateImage(kStateHover, resources_->GetImage(L"main_word_custom_hover.png"));
     custom_->SetStateImage(kStatePressed, resources_->GetImage(L"main_word_custom_press.png"));
@@ -442,7 +454,8 @@ void GalleryView::Layout() {
   ::GetClientRect(hwnd_, &client);
   if (root_) root_->SetRect(client.left, client.top, client.right, client.bottom);
   // like the pages, images and rectangles are given while controls are normal
-  for (auto [widget, state] : later_) widget->SetState(state);
+  for (auto [widget, state] : later_)
+    widget->SetState(state);
   later_.clear();
   CollectNames();
 }
