@@ -179,6 +179,16 @@ def grab(window, path):
     return Shot(path, width, height)
 
 
+def settle(window, path, ready, seconds=20):
+    """screenshots until `ready` holds for one, or the time is up"""
+    deadline = time.time() + seconds
+    while True:
+        shot = grab(window, path)
+        if ready(shot) or time.time() > deadline:
+            return shot
+        time.sleep(0.3)
+
+
 def main():
     p = argparse.ArgumentParser()
     p.add_argument("--wine-run", required=True)
@@ -208,14 +218,24 @@ def main():
             if time.time() > deadline:
                 raise SystemExit("the gallery did not show its window within 90 seconds")
             time.sleep(0.2)
-        time.sleep(1.0)  # the edit control paints itself after the page
         info = read_info(info_path)
         scale = float(args.ratio)
         window = info["window"]
         c.expect(abs(info["scale"] - scale) < 1e-6, f"scale {info['scale']}, want {scale}")
         c.expect(window[2:] == (round(600 * scale), round(400 * scale)),
                  f"window {window[2]}x{window[3]}")
-        shot = grab(window, out)
+        # the window paints while the test waits; on a busy machine that
+        # takes a while, so wait until a known pixel shows the page
+        w = info["widgets"]
+        probe = w["btn.0" if args.sheet == "widgets" else "install"]
+
+        def painted(s):
+            if not near(s.pixel(probe[0] + 4, probe[1] + 4), ACCENT, 3):
+                return False
+            # the edit control paints itself after the page
+            return args.sheet != "widgets" or s.count(w["edit"], TEXT, 30) >= 10
+
+        shot = settle(window, out, painted)
         if args.sheet == "begin":
             check_begin(c, shot, info["widgets"], scale)
             # the pointer over the install button: the page shows its hover look
@@ -223,8 +243,8 @@ def main():
             cx, cy = at(install, 0.5, 0.5)
             subprocess.run(["xdotool", "mousemove", str(int(window[0] + cx)),
                             str(int(window[1] + cy))], check=True)
-            time.sleep(1.0)
-            hover = grab(window, out.replace(".png", "-hover.png"))
+            hover = settle(window, out.replace(".png", "-hover.png"),
+                           lambda s: near(s.pixel(install[0] + 4, install[1] + 4), ACCENT_LIGHT, 3))
             c.color_at(hover, install[0] + 4, install[1] + 4, ACCENT_LIGHT, 3,
                        "install button under the pointer")
             subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
