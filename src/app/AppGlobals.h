@@ -14,6 +14,7 @@ struct AppGlobals {
   // UI thread only, no lock
   double uiScale = 1.0;
   double displayRatio = 1.0;
+  bool displayRatioKnown = false;  // displayRatio has been asked once
 
   // guarded by `lock`
   ProxySettings proxy;

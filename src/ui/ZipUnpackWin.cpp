@@ -52,6 +52,9 @@ std::vector<std::string> ListEntries(unzFile zip) {
 
 bool ExtractEntry(unzFile zip, const std::string& name, const std::wstring& folder) {
   if (!IsSafeArchiveEntryName(name)) return false;
+  // what is written is the converted name, so it is checked as well
+  const std::wstring wideName = AnsiToWide(name);
+  if (!IsSafeArchiveEntryName(wideName)) return false;
   if (unzLocateFile(zip, name.c_str(), 1) != UNZ_OK) return false;
   unz_file_info64 info{};
   if (unzGetCurrentFileInfo64(zip, &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK)
@@ -59,7 +62,7 @@ bool ExtractEntry(unzFile zip, const std::string& name, const std::wstring& fold
   if (info.uncompressed_size == 0) return false;
   if (unzOpenCurrentFile(zip) != UNZ_OK) return false;
 
-  const std::wstring destination = folder + AnsiToWide(name);
+  const std::wstring destination = folder + wideName;
   std::unique_ptr<FILE, FileCloser> out(_wfopen(destination.c_str(), L"wb"));
   bool ok = out != nullptr;
   uint64_t written = 0;

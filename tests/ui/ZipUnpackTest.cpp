@@ -1,45 +1,19 @@
 #include "ui/ZipUnpack.h"
 
 #include <gtest/gtest.h>
-#include <minizip/zip.h>
-#include <minizip/iowin32.h>
 
 #include <utility>
 #include <vector>
 
 #include "platform/FileSystem.h"
 #include "support/WineTestSupport.h"
+#include "ui/ZipTestSupport.h"
 
 namespace orvane {
 namespace {
 
+using test::MakeZip;
 using test::ScratchDir;
-
-struct Entry {
-  std::string name;
-  std::string data;
-  bool deflate = true;
-};
-
-// writes a ZIP archive with minizip's writer
-void MakeZip(const std::wstring& path, const std::vector<Entry>& entries) {
-  zlib_filefunc64_def io;
-  fill_win32_filefunc64W(&io);
-  zipFile zip = zipOpen2_64(path.c_str(), APPEND_STATUS_CREATE, nullptr, &io);
-  ASSERT_NE(zip, nullptr);
-  for (const Entry& e : entries) {
-    zip_fileinfo info{};
-    ASSERT_EQ(zipOpenNewFileInZip(zip, e.name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                  e.deflate ? Z_DEFLATED : 0, Z_DEFAULT_COMPRESSION),
-              ZIP_OK);
-    if (!e.data.empty()) {
-      ASSERT_EQ(zipWriteInFileInZip(zip, e.data.data(), static_cast<unsigned>(e.data.size())),
-                ZIP_OK);
-    }
-    ASSERT_EQ(zipCloseFileInZip(zip), ZIP_OK);
-  }
-  ASSERT_EQ(zipClose(zip, nullptr), ZIP_OK);
-}
 
 struct Unpack : ::testing::Test {
   ScratchDir dir;

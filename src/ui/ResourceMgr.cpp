@@ -1,0 +1,154 @@
+#include "ui/ResourceMgr.h"
+
+#include <algorithm>
+
+#include "platform/CacheFolders.h"
+#include "platform/Error.h"
+#include "platform/FileStream.h"
+#include "platform/FileSystem.h"
+#include "telemetry/LoggerServer.h"
+#include "ui/ZipUnpack.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kSkinResourceId = 103;
+constexpr wchar_t kSkinResourceType[] = L"BinarySystem";
+// the count the images folder is checked against; the stored skin holds 18
+constexpr size_t kExpectedImageCount = 15;
+
+constexpr char kMissingResource[] = "获取指定资源失败";
+constexpr char kUnpackFailed[] = "资源解压失败";
+constexpr char kNoCachePath[] = "创建缓存路径失败";
+
+void ReportStatus(const char* status) {
+  ILoggerServer& log = EventLogger();
+  log.ClearProperties();
+  log.SetStringProperty("resource_status", status);
+  log.WriteEvent("vResourceStatus");
+}
+
+void ReportError(const char* status) {
+  ILoggerServer& log = EventLogger();
+  log.ClearProperties();
+  log.SetStringProperty("error_status", status);
+  log.WriteEvent("vResourceError");
+}
+
+}  // namespace
+
+SkinSource DefaultSkinSource() {
+  return {GetRunTempFolder(), ::GetModuleHandleW(nullptr)};
+}
+
+IResourceMgr* CreateResourceMgr(const SkinSource& source) {
+  try {
+    return new CResourceManager(source);
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
+CResourceManager::CResourceManager(const SkinSource& source) : gdiplus_(), source_(source) {
+  ILoggerServer& log = EventLogger();
+  log.ClearProperties();
+  log.WriteEvent("vResourceMgrStart");
+
+  bool loaded = false;
+  if (source_.cacheFolder.empty()) {
+    // without a cache folder every path would be relative to the current
+    // folder, where unpacking could overwrite the user's files
+    ReportError(kNoCachePath);
+  } else {
+    imagesFolder_ = source_.cacheFolder + L"images\\";
+    archivePath_ = source_.cacheFolder + L"Resource.zip";
+    loaded = LoadFolder() || UnpackArchive() || ExtractResource();
+  }
+  if (!loaded) {
+    ReportStatus("创建资源失败");
+    throw Error("load resource error");
+  }
+  ReportStatus("创建资源成功");
+}
+
+bool CResourceManager::LoadFolder() {
+  entries_.clear();
+  if (!DirectoryExists(imagesFolder_)) {
+    if (!CreateDirectories(imagesFolder_)) throw Error("make dir failed");
+    return false;
+  }
+  WIN32_FIND_DATAW found{};
+  FindHandle find(::FindFirstFileW((imagesFolder_ + L"*").c_str(), &found));
+  if (find) {
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+      auto entry = std::make_unique<SkinEntry>();
+      entry->path = imagesFolder_ + found.cFileName;
+      entry->name = FileNamePart(entry->path);
+      entries_.push_back(std::move(entry));
+    } while (::FindNextFileW(find.get(), &found));
+  }
+  if (entries_.size() != kExpectedImageCount) {
+    ReportError(kMissingResource);
+    if (entries_.empty()) ReportError(kMissingResource);
+  }
+  // ordinal order of UTF-16 code units, a prefix first
+  std::sort(entries_.begin(), entries_.end(),
+            [](const auto& a, const auto& b) { return a->name < b->name; });
+  return !entries_.empty();
+}
+
+bool CResourceManager::UnpackArchive() {
+  if (!FileExists(archivePath_) || FileSize(archivePath_) == 0) return false;
+  if (UnpackAll(archivePath_, imagesFolder_) != 0) {
+    ReportError(kUnpackFailed);
+    return false;
+  }
+  return LoadFolder();
+}
+
+bool CResourceManager::ExtractResource() {
+  HRSRC info =
+      ::FindResourceW(source_.module, MAKEINTRESOURCEW(kSkinResourceId), kSkinResourceType);
+  const DWORD size = info ? ::SizeofResource(source_.module, info) : 0;
+  HGLOBAL data = info && size ? ::LoadResource(source_.module, info) : nullptr;
+  const void* bytes = data ? ::LockResource(data) : nullptr;
+  if (!bytes) {
+    ReportError(kUnpackFailed);
+    return false;
+  }
+  bool written = false;
+  try {
+    CFileStream out(archivePath_, CFileStream::kModeCreate);
+    written = out.Write(bytes, size) == static_cast<int32_t>(size);
+  } catch (const Error&) {
+    written = false;
+  }
+  // a failed write is reported and the unpack below fails on its own
+  if (!written) ReportError(kUnpackFailed);
+  return UnpackArchive();
+}
+
+Gdiplus::GpImage* CResourceManager::GetImage(const wchar_t* name) {
+  if (!name) return nullptr;
+  const std::wstring key(name);
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+                             [](const auto& e, const std::wstring& k) { return e->name < k; });
+  if (it == entries_.end() || (*it)->name != key) {
+    ReportError(kMissingResource);
+    return nullptr;
+  }
+  SkinEntry& entry = **it;
+  if (!entry.loaded) {
+    entry.loaded = true;
+    // a file GDI+ cannot decode gives no image; asking again does not retry
+    if (Gdiplus::DllExports::GdipLoadImageFromFile(entry.path.c_str(), entry.image.receive()) !=
+        Gdiplus::Ok) {
+      entry.image.reset();
+    }
+  }
+  return entry.image.get();
+}
+
+}  // namespace orvane

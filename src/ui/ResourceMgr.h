@@ -1,0 +1,86 @@
+// IResourceMgr and CResourceManager: the skin. The images ship as one ZIP
+// archive in the executable's resources ("BinarySystem" 103); the manager
+// turns it into files in the per-run temporary folder, indexes them by file
+// name and hands out GDI+ images on demand. It also owns the process's use
+// of GDI+: every drawing widget depends on the manager being alive.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/GdiplusHandles.h"
+
+namespace orvane {
+
+class IResourceMgr {
+ public:
+  // the image of a skin file (exact, case-sensitive name), decoded on first
+  // use and owned by the manager until Release; null for a null or unknown
+  // name
+  virtual Gdiplus::GpImage* GetImage(const wchar_t* name) = 0;
+  // destroys the manager and shuts GDI+ down
+  virtual void Release() = 0;
+
+ protected:
+  virtual ~IResourceMgr() = default;
+};
+
+struct ResourceMgrReleaser {
+  void operator()(IResourceMgr* m) const {
+    if (m) m->Release();
+  }
+};
+using ResourceMgrPtr = std::unique_ptr<IResourceMgr, ResourceMgrReleaser>;
+
+// where the skin comes from
+struct SkinSource {
+  std::wstring cacheFolder;  // with a trailing backslash; empty = none could be made
+  HMODULE module = nullptr;  // holds the stored skin
+};
+
+// the per-run temporary folder and the program's own module
+SkinSource DefaultSkinSource();
+
+// null when no source yielded an image or the images folder could not be
+// made (the failure is reported as telemetry)
+IResourceMgr* CreateResourceMgr(const SkinSource& source);
+inline IResourceMgr* CreateResourceMgr() {
+  return CreateResourceMgr(DefaultSkinSource());
+}
+
+class CResourceManager : public IResourceMgr {
+ public:
+  // raises "make dir failed" or "load resource error"
+  explicit CResourceManager(const SkinSource& source);
+
+  Gdiplus::GpImage* GetImage(const wchar_t* name) override;
+  void Release() override { delete this; }
+
+  size_t entryCount() const { return entries_.size(); }
+
+ private:
+  struct SkinEntry {
+    std::wstring path;
+    std::wstring name;  // the lookup key
+    GdipImage image;    // empty until first requested
+    bool loaded = false;
+  };
+
+  ~CResourceManager() override = default;
+
+  bool LoadFolder();
+  bool UnpackArchive();
+  bool ExtractResource();
+
+  // declared first so that GDI+ shuts down after the images are disposed
+  GdiplusSession gdiplus_;
+  std::vector<std::unique_ptr<SkinEntry>> entries_;
+  SkinSource source_;
+  std::wstring imagesFolder_;
+  std::wstring archivePath_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,205 @@
+#include "ui/WidgetPainter.h"
+
+#include "app/AppGlobals.h"
+
+namespace orvane {
+
+using namespace Gdiplus;
+
+namespace {
+
+GdipPath RoundedPath(float diameter, const FloatRect& r) {
+  GdipPath path;
+  if (gp::GdipCreatePath(FillModeAlternate, path.receive()) != Ok) return path;
+  for (const Arc& a : RoundedOutline(diameter, r.x, r.y, r.width, r.height)) {
+    gp::GdipAddPathArc(path.get(), a.x, a.y, a.width, a.height, a.startAngle, a.sweepAngle);
+  }
+  gp::GdipClosePathFigure(path.get());
+  return path;
+}
+
+GdipBrush SolidBrush(uint32_t color) {
+  GpSolidFill* fill = nullptr;
+  gp::GdipCreateSolidFill(color, &fill);
+  return GdipBrush(fill);
+}
+
+GdipPen SolidPen(uint32_t color, float width) {
+  GdipPen pen;
+  gp::GdipCreatePen1(color, width, UnitPixel, pen.receive());
+  return pen;
+}
+
+GdipFontFamily FamilyNamed(const std::wstring& name) {
+  GdipFontFamily family;
+  if (gp::GdipCreateFontFamilyFromName(name.c_str(), nullptr, family.receive()) != Ok) {
+    family.reset();
+  }
+  return family;
+}
+
+// the generic sans-serif family; on a system without it (a bare Wine
+// prefix) the default face, so that captions still show
+GdipFontFamily SansSerif() {
+  GdipFontFamily family;
+  if (gp::GdipGetGenericFontFamilySansSerif(family.receive()) != Ok) {
+    family.reset();
+    family = FamilyNamed(DefaultFontFamily());
+  }
+  return family;
+}
+
+}  // namespace
+
+double UiScale() {
+  AppGlobals* globals = GetAppGlobals();
+  return globals ? globals->uiScale : 1.0;
+}
+
+GdipGraphics CreateWidgetGraphics(HDC dc) {
+  GdipGraphics g;
+  if (gp::GdipCreateFromHDC(dc, g.receive()) != Ok) {
+    g.reset();
+    return g;
+  }
+  gp::GdipSetSmoothingMode(g.get(), SmoothingModeAntiAlias);
+  return g;
+}
+
+void FillShape(GpGraphics* g, uint32_t color, int32_t radius, const FloatRect& r) {
+  GdipBrush brush = SolidBrush(color);
+  GdipPen pen = SolidPen(color, 1);
+  if (radius < 1) {
+    gp::GdipFillRectangle(g, brush.get(), r.x, r.y, r.width - 1, r.height - 1);
+    gp::GdipDrawRectangle(g, pen.get(), r.x, r.y, r.width - 1, r.height - 1);
+    return;
+  }
+  ScopedPageUnit pixels(g, UnitPixel);
+  GdipPath path = RoundedPath(2.0f * radius, r);
+  gp::GdipFillPath(g, brush.get(), path.get());
+  gp::GdipDrawPath(g, pen.get(), path.get());
+}
+
+void DrawBorderShape(GpGraphics* g,
+                     uint32_t color,
+                     int32_t radius,
+                     int32_t width,
+                     const FloatRect& r) {
+  if (width <= 0) return;
+  if (radius <= 0) {
+    GdipPen pen = SolidPen(color, static_cast<float>(width));
+    gp::GdipDrawRectangle(g, pen.get(), r.x, r.y, r.width - 1, r.height - 1);
+    return;
+  }
+  ScopedPageUnit pixels(g, UnitPixel);
+  GdipPen pen = SolidPen(color, 1);
+  FloatRect ring = r;
+  const float diameter = 2.0f * radius;
+  gp::GdipDrawPath(g, pen.get(), RoundedPath(diameter, ring).get());
+  for (int32_t i = 1; i < width; ++i) {
+    ring.x += 1;
+    ring.width -= 2;
+    gp::GdipDrawPath(g, pen.get(), RoundedPath(diameter, ring).get());
+    ring.y += 1;
+    ring.height -= 2;
+    gp::GdipDrawPath(g, pen.get(), RoundedPath(diameter, ring).get());
+  }
+}
+
+StyleFont CreateStyleFont(const WidgetStyle& style, double scale) {
+  StyleFont f;
+  f.style = style.bold ? FontStyleBold : style.underline ? FontStyleUnderline : FontStyleRegular;
+  f.emSize = static_cast<float>(style.fontSize * scale);
+  f.family = FamilyNamed(style.fontFamily);
+  if (!f.family) f.family = SansSerif();
+  if (gp::GdipCreateFont(f.family.get(), f.emSize, f.style, UnitPixel, f.font.receive()) != Ok) {
+    f.font.reset();
+    f.family = SansSerif();
+    if (gp::GdipCreateFont(f.family.get(), f.emSize, f.style, UnitPixel, f.font.receive()) != Ok)
+      f.font.reset();
+  }
+  return f;
+}
+
+GdipStringFormat CreateStyleFormat(const WidgetStyle& style, INT flags) {
+  GdipStringFormat format;
+  if (gp::GdipCreateStringFormat(flags, LANG_NEUTRAL, format.receive()) != Ok) {
+    format.reset();
+    return format;
+  }
+  if (style.horizontalAlignment >= 0 && style.horizontalAlignment <= 2) {
+    gp::GdipSetStringFormatAlign(format.get(),
+                                 static_cast<StringAlignment>(style.horizontalAlignment));
+  }
+  if (style.verticalAlignment >= 0 && style.verticalAlignment <= 2) {
+    gp::GdipSetStringFormatLineAlign(format.get(),
+                                     static_cast<StringAlignment>(style.verticalAlignment));
+  }
+  gp::GdipSetStringFormatTrimming(format.get(), StringTrimmingEllipsisCharacter);
+  return format;
+}
+
+void DrawStyledText(GpGraphics* g,
+                    const std::wstring& text,
+                    const StyleFont& font,
+                    GpStringFormat* format,
+                    const FloatRect& layout,
+                    uint32_t color) {
+  if (text.empty() || !font.font) return;
+  gp::GdipSetSmoothingMode(g, SmoothingModeAntiAlias);
+  GdipBrush brush = SolidBrush(color);
+  const RectF box(layout.x, layout.y, layout.width, layout.height);
+  const INT length = static_cast<INT>(text.size());
+  if (font.style == FontStyleUnderline) {
+    gp::GdipSetTextRenderingHint(g, TextRenderingHintAntiAlias);
+    gp::GdipDrawString(g, text.c_str(), length, font.font.get(), &box, format, brush.get());
+    return;
+  }
+  // The block of lines is placed vertically here, not by GDI+: Wine lines
+  // path text up only for layout boxes near the origin and never for text
+  // taller than its box. So the outline is laid out at the origin, aligned
+  // near, and moved to where GDI+ itself would centre it.
+  StringAlignment line = StringAlignmentNear;
+  GdipStringFormat nearFormat;
+  if (format) {
+    gp::GdipGetStringFormatLineAlign(format, &line);
+    if (gp::GdipCloneStringFormat(format, nearFormat.receive()) != Ok) nearFormat.reset();
+    if (nearFormat) gp::GdipSetStringFormatLineAlign(nearFormat.get(), StringAlignmentNear);
+  }
+  const RectF unbounded(0, 0, layout.width, 1e6f);
+  RectF block(0, 0, 0, 0);
+  if (gp::GdipMeasureString(g, text.c_str(), length, font.font.get(), &unbounded, nearFormat.get(),
+                            &block, nullptr, nullptr) != Ok) {
+    block.Height = layout.height;
+  }
+  float top = layout.y;
+  if (line == StringAlignmentCenter) top += (layout.height - block.Height) / 2;
+  if (line == StringAlignmentFar) top += layout.height - block.Height;
+
+  GdipPath path;
+  if (gp::GdipCreatePath(FillModeAlternate, path.receive()) != Ok) return;
+  const RectF atOrigin(0, 0, layout.width, block.Height);
+  gp::GdipAddPathString(path.get(), text.c_str(), length, font.family.get(), font.style,
+                        font.emSize, &atOrigin, nearFormat.get());
+  GdipMatrix move;
+  if (gp::GdipCreateMatrix2(1, 0, 0, 1, layout.x, top, move.receive()) != Ok) return;
+  gp::GdipTransformPath(path.get(), move.get());
+  gp::GdipFillPath(g, brush.get(), path.get());
+}
+
+void ImageSize(GpImage* image, double* width, double* height) {
+  UINT w = 0, h = 0;
+  if (image) {
+    if (gp::GdipGetImageWidth(image, &w) != Ok) w = 0;
+    if (gp::GdipGetImageHeight(image, &h) != Ok) h = 0;
+  }
+  *width = w;
+  *height = h;
+}
+
+void DrawPicture(GpGraphics* g, GpImage* image, const IntRect& r) {
+  if (!image || r.width() <= 0 || r.height() <= 0) return;
+  gp::GdipDrawImageRectI(g, image, r.left, r.top, r.width(), r.height());
+}
+
+}  // namespace orvane

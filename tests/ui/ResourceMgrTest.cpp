@@ -1,0 +1,256 @@
+#include "ui/ResourceMgr.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "support/RecordingLogger.h"
+#include "support/WineTestSupport.h"
+#include "ui/ZipTestSupport.h"
+
+namespace orvane {
+namespace {
+
+using test::MakeZip;
+using test::ScratchDir;
+using test::W;
+
+const std::string kStart = "event vResourceMgrStart {}";
+const std::string kMissing = "event vResourceError {error_status=获取指定资源失败}";
+const std::string kUnpack = "event vResourceError {error_status=资源解压失败}";
+const std::string kNoCache = "event vResourceError {error_status=创建缓存路径失败}";
+const std::string kCreated = "event vResourceStatus {resource_status=创建资源成功}";
+const std::string kFailed = "event vResourceStatus {resource_status=创建资源失败}";
+
+// the eighteen files of the skin stored in the installer
+const char* const kSkinFiles[] = {
+    "main_bg.png",
+    "success_bg.png",
+    "install_banner.png",
+    "logo.png",
+    "global_btn_close_normal.png",
+    "global_btn_close_hover.png",
+    "custom_btn_back_normal.png",
+    "custom_btn_back_hover.png",
+    "custom_btn_back_press.png",
+    "custom_btn_back_click.png",
+    "main_checkbox_select.png",
+    "main_checkbox_deselect.png",
+    "main_word_custom_normal.png",
+    "main_word_custom_hover.png",
+    "main_word_custom_press.png",
+    "main_word_custom_click.png",
+    "error_icon.png",
+    "inquire_icon.png",
+};
+
+std::vector<std::wstring> FilesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW found{};
+  FindHandle find(::FindFirstFileW((folder + L"\\*").c_str(), &found));
+  if (!find) return names;
+  do {
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(found.cFileName);
+  } while (::FindNextFileW(find.get(), &found));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+UINT Width(Gdiplus::GpImage* image) {
+  UINT w = 0;
+  gp::GdipGetImageWidth(image, &w);
+  return w;
+}
+
+struct ResourceMgrTest : ::testing::Test {
+  test::RecordingLogger log;
+  ScopedLoggerOverride useLog{&log};
+  ScratchDir dir;
+  std::wstring cache = dir.path() + L"\\";
+  std::wstring images = cache + L"images";
+  std::wstring archive = cache + L"Resource.zip";
+  // the real installer, whose resource 103 is the skin
+  UniqueModule installer{::LoadLibraryExW(test::HostPath(ORVANE_INSTALLER_EXE).c_str(),
+                                          nullptr,
+                                          LOAD_LIBRARY_AS_DATAFILE)};
+
+  void SetUp() override { ASSERT_TRUE(installer); }
+  SkinSource WithSkin() { return {cache, installer.get()}; }
+  // a module without the skin resource
+  SkinSource WithoutSkin() { return {cache, ::GetModuleHandleW(L"kernel32.dll")}; }
+  // every file of the stored skin, unpacked by a first run
+  void LeaveSkinBehind() {
+    ResourceMgrPtr first(CreateResourceMgr(WithSkin()));
+    ASSERT_TRUE(first);
+  }
+};
+
+TEST_F(ResourceMgrTest, FreshRunExtractsTheStoredSkin) {
+  ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
+  ASSERT_TRUE(mgr);
+  // the folder holds 18 files, not 15: reported once, used all the same
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kMissing, kCreated}));
+  EXPECT_GT(FileSize(archive), 0);
+  std::vector<std::wstring> expected;
+  for (const char* name : kSkinFiles)
+    expected.push_back(W(name));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(FilesIn(images), expected);
+  // every file can be looked up, so the index is in the lookup's order
+  for (const char* name : kSkinFiles)
+    EXPECT_NE(mgr->GetImage(W(name).c_str()), nullptr) << name;
+  EXPECT_EQ(log.Lines().size(), 3u);
+  EXPECT_EQ(Width(mgr->GetImage(L"global_btn_close_normal.png")), 24u);
+  EXPECT_EQ(Width(mgr->GetImage(L"main_bg.png")), 900u);
+}
+
+TEST_F(ResourceMgrTest, StoredSkinIsSimplifiedChinese) {
+  EXPECT_NE(::FindResourceExW(installer.get(), L"BinarySystem", MAKEINTRESOURCEW(103),
+                              MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED)),
+            nullptr);
+}
+
+TEST_F(ResourceMgrTest, LeftoverImagesFolderIsUsedWithoutUnpacking) {
+  LeaveSkinBehind();
+  ASSERT_TRUE(::DeleteFileW(archive.c_str()));
+  test::RecordingLogger second;
+  ScopedLoggerOverride useSecond(&second);
+  ResourceMgrPtr mgr(CreateResourceMgr(WithoutSkin()));
+  ASSERT_TRUE(mgr);
+  EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kMissing, kCreated}));
+  EXPECT_FALSE(FileExists(archive));
+  EXPECT_NE(mgr->GetImage(L"logo.png"), nullptr);
+}
+
+TEST_F(ResourceMgrTest, FifteenFilesAreNotReported) {
+  ASSERT_TRUE(CreateDirectories(images));
+  for (int i = 0; i < 15; ++i)
+    test::WriteFileBytes(images + L"\\f" + std::to_wstring(i), "x");
+  ResourceMgrPtr mgr(CreateResourceMgr(WithoutSkin()));
+  ASSERT_TRUE(mgr);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kCreated}));
+}
+
+TEST_F(ResourceMgrTest, EmptyImagesFolderFallsThroughToTheResource) {
+  ASSERT_TRUE(CreateDirectories(images));
+  ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
+  ASSERT_TRUE(mgr);
+  EXPECT_EQ(log.Lines(),
+            (std::vector<std::string>{kStart, kMissing, kMissing, kMissing, kCreated}));
+  EXPECT_EQ(FilesIn(images).size(), 18u);
+}
+
+TEST_F(ResourceMgrTest, ArchiveOnDiskIsUnpackedBeforeTheResource) {
+  MakeZip(archive, {{"a.png", "a", false}, {"b.png", "bb"}});
+  ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
+  ASSERT_TRUE(mgr);
+  EXPECT_EQ(FilesIn(images), (std::vector<std::wstring>{L"a.png", L"b.png"}));
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kMissing, kCreated}));
+}
+
+TEST_F(ResourceMgrTest, ZeroByteArchiveIsReplacedByTheResource) {
+  test::WriteFileBytes(archive, "");
+  ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
+  ASSERT_TRUE(mgr);
+  EXPECT_GT(FileSize(archive), 1000);
+  EXPECT_EQ(FilesIn(images).size(), 18u);
+}
+
+TEST_F(ResourceMgrTest, CraftedArchiveWritesNothingOutsideTheImagesFolder) {
+  const std::vector<std::string> evil = {"../escaped.png",        "..\\escaped.png",
+                                         "sub/../../escaped.png", "\\escaped.png",
+                                         "C:\\escaped.png",       "C:escaped.png"};
+  for (const std::string& name : evil) {
+    SCOPED_TRACE(name);
+    DeleteTree(images);
+    MakeZip(archive, {{"ok.png", "ok"}, {name, "evil"}});
+    test::RecordingLogger attempt;
+    ScopedLoggerOverride useAttempt(&attempt);
+    // without a stored skin to fall back on, the manager cannot be made
+    EXPECT_EQ(CreateResourceMgr(WithoutSkin()), nullptr);
+    EXPECT_EQ(attempt.Lines(), (std::vector<std::string>{kStart, kUnpack, kUnpack, kFailed}));
+    // with one, the stored skin replaces the archive
+    MakeZip(archive, {{"ok.png", "ok"}, {name, "evil"}});
+    ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
+    EXPECT_TRUE(mgr);
+    EXPECT_EQ(mgr ? mgr->GetImage(L"escaped.png") : nullptr, nullptr);
+  }
+  EXPECT_FALSE(FileExists(cache + L"escaped.png"));
+  EXPECT_FALSE(FileExists(dir.path() + L"\\..\\escaped.png"));
+  EXPECT_FALSE(FileExists(images + L"\\escaped.png"));
+  EXPECT_FALSE(FileExists(L"C:\\escaped.png"));
+  EXPECT_FALSE(FileExists(L"C:\\windows\\escaped.png"));
+}
+
+TEST_F(ResourceMgrTest, ZeroByteEntryFailsTheArchive) {
+  MakeZip(archive, {{"a.png", "a"}, {"empty.png", ""}});
+  EXPECT_EQ(CreateResourceMgr(WithoutSkin()), nullptr);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kUnpack, kUnpack, kFailed}));
+}
+
+TEST_F(ResourceMgrTest, NoSourceFailsTheManager) {
+  EXPECT_EQ(CreateResourceMgr(WithoutSkin()), nullptr);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kUnpack, kFailed}));
+  EXPECT_TRUE(DirectoryExists(images)) << "made on the way";
+}
+
+TEST_F(ResourceMgrTest, ImagesFolderThatCannotBeMadeFailsWithoutStatus) {
+  test::WriteFileBytes(dir.File(L"blocker"), "a file where a folder should be");
+  SkinSource source{dir.File(L"blocker") + L"\\", installer.get()};
+  EXPECT_EQ(CreateResourceMgr(source), nullptr);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart}));
+}
+
+TEST_F(ResourceMgrTest, NoCacheFolderNeverTouchesTheCurrentFolder) {
+  ScratchDir cwd;
+  wchar_t previous[MAX_PATH + 1] = {};
+  ::GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(::SetCurrentDirectoryW(cwd.path().c_str()));
+  IResourceMgr* mgr = CreateResourceMgr({L"", installer.get()});
+  ::SetCurrentDirectoryW(previous);
+  EXPECT_EQ(mgr, nullptr);
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kNoCache, kFailed}));
+  EXPECT_TRUE(FilesIn(cwd.path()).empty());
+  EXPECT_FALSE(DirectoryExists(cwd.File(L"images")));
+}
+
+TEST_F(ResourceMgrTest, LookupIsExactAndDecodesOnce) {
+  LeaveSkinBehind();
+  ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
+  ASSERT_TRUE(mgr);
+  test::RecordingLogger lookups;
+  ScopedLoggerOverride useLookups(&lookups);
+
+  Gdiplus::GpImage* logo = mgr->GetImage(L"logo.png");
+  ASSERT_NE(logo, nullptr);
+  EXPECT_EQ(mgr->GetImage(L"logo.png"), logo) << "decoded once, then kept";
+  EXPECT_EQ(Width(logo), 201u);
+  EXPECT_TRUE(lookups.Lines().empty());
+
+  EXPECT_EQ(mgr->GetImage(nullptr), nullptr);
+  EXPECT_TRUE(lookups.Lines().empty()) << "a null name is not reported";
+  EXPECT_EQ(mgr->GetImage(L"Logo.png"), nullptr) << "letter case counts";
+  EXPECT_EQ(mgr->GetImage(L"logo.PNG"), nullptr);
+  EXPECT_EQ(mgr->GetImage(L"logo"), nullptr);
+  EXPECT_EQ(mgr->GetImage(L"zzz.png"), nullptr);
+  EXPECT_EQ(mgr->GetImage(L""), nullptr);
+  EXPECT_EQ(lookups.Lines(), std::vector<std::string>(5, kMissing));
+}
+
+TEST_F(ResourceMgrTest, UndecodableFileGivesNoImageAndNoReport) {
+  ASSERT_TRUE(CreateDirectories(images));
+  test::WriteFileBytes(images + L"\\broken.png", "not a picture");
+  ResourceMgrPtr mgr(CreateResourceMgr(WithoutSkin()));
+  ASSERT_TRUE(mgr);
+  test::RecordingLogger lookups;
+  ScopedLoggerOverride useLookups(&lookups);
+  EXPECT_EQ(mgr->GetImage(L"broken.png"), nullptr);
+  EXPECT_EQ(mgr->GetImage(L"broken.png"), nullptr);
+  EXPECT_TRUE(lookups.Lines().empty());
+}
+
+}  // namespace
+}  // namespace orvane
