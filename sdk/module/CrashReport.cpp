@@ -1,7 +1,8 @@
 #include "module/CrashReport.h"
 
-#include <dbghelp.h>
 #include <windows.h>
+
+#include <dbghelp.h>
 
 #include <atomic>
 #include <cwchar>

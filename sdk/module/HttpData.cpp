@@ -1,7 +1,8 @@
 #include "module/HttpData.h"
 
-#include <wincrypt.h>
 #include <windows.h>
+
+#include <wincrypt.h>
 
 #include <cstdint>
 #include <cstring>

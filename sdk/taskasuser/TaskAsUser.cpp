@@ -23,10 +23,6 @@
 
 #include "QlxApi.h"
 
-// shellapi.h maps ShellExecute to ShellExecuteW, which would rename the
-// IShellDispatch2 method as well
-#undef ShellExecute
-
 namespace {
 
 // an owned COM interface pointer
@@ -89,6 +85,12 @@ std::wstring Wide(const char* utf8) {
   ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], n);
   out.resize(static_cast<size_t>(n) - 1);
   return out;
+}
+
+// "X:\..." or "\\server\..."
+bool IsFullPath(const std::wstring& path) {
+  if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
+  return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
 }
 
 bool IsElevated() {
@@ -164,6 +166,7 @@ bool LaunchThroughShell(const std::wstring& verb,
   ::VariantInit(&showCmd);
   showCmd.vt = VT_I4;
   showCmd.lVal = show;
+  // the shell headers rename this method to ShellExecuteW along with the API
   return SUCCEEDED(shell->ShellExecute(bFile.get(), args, dir, op, showCmd));
 }
 
@@ -188,6 +191,9 @@ extern "C" int ShellExecAsUser(const char* verb,
   try {
     std::wstring v = Wide(verb), f = Wide(file), p = Wide(parameters), d = Wide(directory);
     if (v.empty() || f.empty()) return 0;
+    // the shell's automation launch answers success even for a missing
+    // file, so a full path is checked first
+    if (IsFullPath(f) && ::GetFileAttributesW(f.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
     if (show == SW_HIDE) show = SW_SHOWNORMAL;
     if (IsElevated() && LaunchThroughShell(v, f, p, d, show)) return 1;
     return PlainLaunch(v, f, p, d, show) ? 2 : 0;
