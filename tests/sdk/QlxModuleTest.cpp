@@ -2,6 +2,7 @@
 // journal lines they produce, machine id, data pair and URL opening.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "QlxKeys.h"
@@ -11,6 +12,37 @@
 
 namespace orvane::test {
 namespace {
+
+// runs Qlx.exe from the copy's folder; what it printed
+std::string RunTool(const SdkCopy& sdk, const std::wstring& args) {
+  SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  if (!::CreatePipe(&readEnd, &writeEnd, &sa, 0)) return "no pipe";
+  UniqueHandle reader(readEnd), writer(writeEnd);
+  ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  STARTUPINFOW si{};
+  si.cb = sizeof(si);
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = writeEnd;
+  si.hStdError = writeEnd;
+  PROCESS_INFORMATION pi{};
+  std::wstring cmd = L"\"" + sdk.folder() + L"Qlx.exe\" " + args;
+  if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi)) {
+    return "not started";
+  }
+  UniqueHandle process(pi.hProcess), thread(pi.hThread);
+  writer.reset();
+  std::string out;
+  char buf[256];
+  DWORD got = 0;
+  while (::ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got)
+    out.append(buf, got);
+  WaitExitCode(process.get(), 30000);
+  // the console runtime writes "\r\n"
+  out.erase(std::remove(out.begin(), out.end(), '\r'), out.end());
+  return out;
+}
 
 TEST(QlxModule, SettersCheckTheirArguments) {
   SdkCopy sdk;
@@ -178,32 +210,24 @@ TEST(QlxModule, MidIsTheSameInEveryProcess) {
 
   // Qlx.exe beside the module prints the id it gets in its own process
   for (int variant : {1, 2}) {
-    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &sa, 0));
-    UniqueHandle reader(readEnd), writer(writeEnd);
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW si{};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = writeEnd;
-    si.hStdError = writeEnd;
-    PROCESS_INFORMATION pi{};
-    std::wstring cmd = L"\"" + sdk.folder() + L"Qlx.exe\" mid " + std::to_wstring(variant);
-    ASSERT_TRUE(::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                 nullptr, nullptr, &si, &pi));
-    UniqueHandle process(pi.hProcess), thread(pi.hThread);
-    writer.reset();
-    std::string out;
-    char buf[256];
-    DWORD got = 0;
-    while (::ReadFile(readEnd, buf, sizeof(buf), &got, nullptr) && got)
-      out.append(buf, got);
-    EXPECT_EQ(WaitExitCode(process.get(), 30000), 0);
+    std::string out = RunTool(sdk, L"mid " + std::to_wstring(variant));
     while (!out.empty() && (out.back() == '\n' || out.back() == '\r'))
       out.pop_back();
     EXPECT_EQ(out, midEx(variant));
   }
+}
+
+TEST(QlxTool, StatusCountsWhatIsNotAcknowledged) {
+  SdkCopy sdk;
+  QlxHandle h = sdk.Open(kSinkDown);
+  ASSERT_EQ(sdk.CommitEvent(h, "vOne", 1), 0);
+  ASSERT_EQ(sdk.CommitEvent(h, "vTwo", 2), 0);
+  ASSERT_EQ(sdk.Free(h), 0);
+  const size_t size = ReadFileBytes(sdk.folder() + L"Qlx.journal").size();
+  const std::string out = RunTool(sdk, L"status");
+  EXPECT_NE(out.find("bytes " + std::to_string(size) + "\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("acknowledged 0\npending 2\nunreadable 0\n"), std::string::npos) << out;
+  EXPECT_EQ(RunTool(sdk, L"nonsense").find("usage"), 0u);
 }
 
 TEST(QlxModule, HttpDataAndDecryptAreInverse) {
