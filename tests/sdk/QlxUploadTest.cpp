@@ -147,6 +147,23 @@ TEST(QlxUpload, RefusedAndUnansweredBatchesGoOutAgainAndArriveOnce) {
   EXPECT_EQ(JournalAck(sdk), std::to_string(JournalSize(sdk)) + " " + uids.back() + "\n");
 }
 
+TEST(QlxUpload, TheSandboxKeepsRecordsUntilItIsLeft) {
+  SdkCopy sdk;
+  auto sandbox = sdk.Get<QlxEnableSandboxFn>("qlxEnableSandbox");
+  ASSERT_EQ(sandbox(1), 0);
+  QlxHandle h = sdk.Open(kSinkAck);
+  ASSERT_EQ(sdk.CommitEvent(h, "vSandboxed", 1), 0);
+  ASSERT_EQ(sdk.Free(h), 0);
+  const std::vector<std::string> uids = UidsOf(JournalLines(sdk.folder()));
+  ASSERT_EQ(uids.size(), 1u);
+  EXPECT_TRUE(RequestsWith(uids[0]).empty());
+
+  ASSERT_EQ(sandbox(0), 0);
+  h = sdk.Open(kSinkAck);
+  EXPECT_TRUE(WaitForSinkUids(uids, kWaitMs));
+  ASSERT_EQ(sdk.Free(h), 0);
+}
+
 TEST(QlxUpload, FreeIsBoundedWhenTheHostDoesNotAnswer) {
   for (int port : {kSinkHang, kSinkDown}) {
     SdkCopy sdk;

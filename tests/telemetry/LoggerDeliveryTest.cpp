@@ -2,6 +2,8 @@
 // is left of the logger when any step fails.
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "platform/FileSystem.h"
 #include "telemetry/TestLogger.h"
 
@@ -10,7 +12,9 @@ namespace {
 
 TEST(LoggerDelivery, UnpacksBesideItsJournalAndLoadsByFullPath) {
   TestLoggerFolder folder;
+  const ULONGLONG start = ::GetTickCount64();
   auto logger = folder.Create(kSinkDown);
+  std::cout << "delivery and configuration took " << ::GetTickCount64() - start << " ms\n";
   EXPECT_EQ(logger->LastSdkError(), "");
   for (const wchar_t* name : {L"Qlx.dll", L"TaskAsUser.dll", L"Qlx.exe"})
     EXPECT_TRUE(FileExists(folder.sdk() + name)) << name;

@@ -88,6 +88,9 @@ TEST(LoggerServer, EventsCarryTheirPropertiesByTypeThenKey) {
   EXPECT_TRUE(logger->WriteEvent("vReInstallAgain"));
   logger->ClearProperties();
   EXPECT_TRUE(logger->WriteEvent("vEmpty"));
+  // an event the SDK does not take is reported as not written
+  EXPECT_FALSE(logger->WriteEvent("v\nBroken"));
+  EXPECT_FALSE(logger->WriteEvent(""));
 
   std::vector<std::string> lines = folder.Lines();
   ASSERT_EQ(lines.size(), 4u);
