@@ -165,11 +165,18 @@ class Listener:
         except (OSError, ValueError) as e:
             entry["error"] = entry["error"] or f"connection: {e}"
         finally:
+            # logged before the client can see the end of the exchange, so
+            # that a test reading the log after its upload finds it there
+            if not entry.get("logged"):
+                self.log(entry)
             try:
                 conn.close()
             except OSError:
                 pass
-            self.store.log(entry)
+
+    def log(self, entry):
+        entry["logged"] = True
+        self.store.log({k: v for k, v in entry.items() if k != "logged"})
 
     def exchange(self, conn, entry):
         head = b""
@@ -241,6 +248,7 @@ class Listener:
             return self.answer(conn, entry, 503, {"error": "refused"})
         if mode == "hang":
             entry["error"] = "hung"
+            self.log(entry)
             # hold the connection until the client gives up
             conn.settimeout(120)
             while conn.recv(4096):
@@ -249,6 +257,7 @@ class Listener:
         entry["stored"], entry["duplicates"] = self.store.store(records)
         if mode == "drop":
             entry["error"] = "dropped"
+            self.log(entry)
             return None
         return self.answer(conn, entry, 200, {"ack": batch, "stored": entry["stored"],
                                               "duplicates": entry["duplicates"]})
@@ -263,6 +272,7 @@ class Listener:
                   503: "Service Unavailable"}[status]
         head = (f"HTTP/1.1 {status} {reason}\r\nContent-Type: application/json\r\n"
                 f"Content-Length: {len(body)}\r\nConnection: close\r\n\r\n")
+        self.log(entry)
         conn.sendall(head.encode() + body)
         return None
 

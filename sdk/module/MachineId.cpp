@@ -56,11 +56,11 @@ std::string StoredFallbackId() {
 
 const char* MachineIdText(int variant) {
   if (variant < 1 || variant > 9) return nullptr;
-  static std::mutex lock;
+  static std::recursive_mutex lock;  // see Sdk::lock_
   static std::string* source = nullptr;
   // texts are never removed, so the pointers handed out stay valid
   static auto* texts = new std::map<int, std::string>();
-  std::lock_guard<std::mutex> hold(lock);
+  std::lock_guard<std::recursive_mutex> hold(lock);
   if (!source) {
     std::string guid = ReadMachineGuid();
     source = new std::string(guid.empty() ? StoredFallbackId() : guid);

@@ -45,7 +45,7 @@ Sdk& Sdk::Get() {
 }
 
 UploadSettings Sdk::CurrentUploadSettings() {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   UploadSettings s;
   s.enabled = !sandbox_ && !host_.empty() && !path_.empty() && !appId_.empty();
   s.target.host = host_;
@@ -63,7 +63,7 @@ void Sdk::WakeUploader() {
 
 int Sdk::Create(QlxHandle* handle) {
   if (!handle) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   if (!winsockReady_) {
     // not in DllMain: WSAStartup may load modules
     WSADATA wsa;
@@ -89,7 +89,7 @@ int Sdk::Create(QlxHandle* handle) {
 int Sdk::Free(QlxHandle handle) {
   std::shared_ptr<Uploader> stopping;
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::recursive_mutex> hold(lock_);
     if (!sessions_.erase(IdOf(handle))) return kBadHandle;
     for (auto it = collectors_.begin(); it != collectors_.end();) {
       it = it->second.handle == IdOf(handle) ? collectors_.erase(it) : std::next(it);
@@ -105,7 +105,7 @@ int Sdk::SetApplyKey(const char* appId, const char* appKey) {
   std::string id, key;
   if (!Text(appId, 64, &id) || !Text(appKey, 64, &key)) return kBadArgument;
   if (!IsValidAppId(id) || !IsValidAppKey(key)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   appId_ = id;
   appKey_ = key;
   WakeUploader();
@@ -115,7 +115,7 @@ int Sdk::SetApplyKey(const char* appId, const char* appKey) {
 int Sdk::SetAppInfo(const char* name, int version, int flags) {
   std::string n;
   if (!Text(name, 64, &n) || !IsValidAppName(n) || version < 0 || flags < 0) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   appName_ = n;
   return kOk;
 }
@@ -124,7 +124,7 @@ int Sdk::SetPublicKey(const char* base64) {
   std::string text, der;
   if (!Text(base64, 16384, &text) || !Base64Decode(text, &der) || !IsRsaPublicKeyDer(der))
     return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   publicDer_ = der;
   return kOk;
 }
@@ -133,7 +133,7 @@ int Sdk::SetPrivateKey(const char* base64) {
   std::string text, der;
   if (!Text(base64, 16384, &text) || !Base64Decode(text, &der) || !IsRsaPrivateKeyDer(der))
     return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   privateDer_ = der;
   return kOk;
 }
@@ -141,7 +141,7 @@ int Sdk::SetPrivateKey(const char* base64) {
 int Sdk::SetHostInfo(const char* host, int port) {
   std::string h;
   if (!Text(host, 253, &h) || !IsValidHostName(h) || port < 1 || port > 65535) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   host_ = h;
   port_ = port;
   WakeUploader();
@@ -151,7 +151,7 @@ int Sdk::SetHostInfo(const char* host, int port) {
 int Sdk::SetSensorUrl(const char* path) {
   std::string p;
   if (!Text(path, 2048, &p) || !IsValidSensorPath(p)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   path_ = p;
   WakeUploader();
   return kOk;
@@ -159,13 +159,13 @@ int Sdk::SetSensorUrl(const char* path) {
 
 int Sdk::SetMidVersion(int version) {
   if (version < 1 || version > 9) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   midVersion_ = version;
   return kOk;
 }
 
 int Sdk::EnableSandbox(int enable) {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   sandbox_ = enable != 0;
   WakeUploader();
   return kOk;
@@ -179,7 +179,7 @@ int Sdk::SetNetProtocol(int protocol) {
 int Sdk::SetUrlVersion(const char* version) {
   std::string v;
   if (!Text(version, 32, &v) || !IsValidUrlVersion(v)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   urlVersion_ = v;
   return kOk;
 }
@@ -193,7 +193,7 @@ int Sdk::CollectorCreate(QlxHandle handle, int type, QlxCollector* collector) {
   if (!collector) return kBadArgument;
   *collector = nullptr;
   if (!IsValidRecordType(type)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   if (!sessions_.count(IdOf(handle))) return kBadHandle;
   uintptr_t id = ++nextId_;
   Collector& c = collectors_[id];
@@ -206,7 +206,7 @@ int Sdk::CollectorCreate(QlxHandle handle, int type, QlxCollector* collector) {
 int Sdk::CollectorEvent(QlxCollector collector, const char* name, int id) {
   std::string n;
   if (!Text(name, 256, &n) || !IsValidName(n)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   Collector* c = FindCollector(collector);
   if (!c) return kBadHandle;
   if (c->type != kQlxRecordSensor || c->record.hasEvent || c->committed) return kBadState;
@@ -224,7 +224,7 @@ int Sdk::CollectorProperty(QlxCollector collector,
   std::string k, v;
   if (!Text(key, 256, &k) || !IsValidName(k)) return kBadArgument;
   if (kind == Property::Kind::kText && !Text(text, kMaxDataBytes, &v)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   Collector* c = FindCollector(collector);
   if (!c) return kBadHandle;
   if (c->type != kQlxRecordSensor || c->committed) return kBadState;
@@ -242,7 +242,7 @@ int Sdk::CollectorProperty(QlxCollector collector,
 
 int Sdk::CollectorInt(QlxCollector collector, int field, int value) {
   if (!IsValidFieldId(field)) return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   Collector* c = FindCollector(collector);
   if (!c) return kBadHandle;
   if (c->committed) return kBadState;
@@ -257,7 +257,7 @@ int Sdk::CollectorInt(QlxCollector collector, int field, int value) {
 int Sdk::CollectorData(QlxCollector collector, int field, const void* data, int length) {
   if (!IsValidFieldId(field) || length < 0 || length > kMaxDataBytes || (!data && length > 0))
     return kBadArgument;
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   Collector* c = FindCollector(collector);
   if (!c) return kBadHandle;
   if (c->committed) return kBadState;
@@ -269,7 +269,7 @@ int Sdk::CollectorData(QlxCollector collector, int field, const void* data, int 
 }
 
 int Sdk::CollectorCommit(QlxCollector collector) {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   Collector* c = FindCollector(collector);
   if (!c) return kBadHandle;
   if (c->committed) return kBadState;
@@ -298,14 +298,14 @@ int Sdk::CollectorCommit(QlxCollector collector) {
 }
 
 int Sdk::CollectorFree(QlxCollector collector) {
-  std::lock_guard<std::mutex> hold(lock_);
+  std::lock_guard<std::recursive_mutex> hold(lock_);
   return collectors_.erase(IdOf(collector)) ? kOk : kBadHandle;
 }
 
 const char* Sdk::Mid() {
   int version;
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::recursive_mutex> hold(lock_);
     version = midVersion_;
   }
   return MachineIdText(version);
@@ -335,7 +335,7 @@ char* Sdk::BuildHttpData(int kind,
     return nullptr;
   std::string key;
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::recursive_mutex> hold(lock_);
     key = publicDer_;
   }
   std::string text;
@@ -349,7 +349,7 @@ char* Sdk::DecryptData(const char* data, int length, int* outLength) {
   if (!data || length <= 0) return nullptr;
   std::string key;
   {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::recursive_mutex> hold(lock_);
     key = privateDer_;
   }
   std::string body;

@@ -74,7 +74,9 @@ class Sdk {
   Collector* FindCollector(QlxCollector collector);
   void WakeUploader();
 
-  std::mutex lock_;
+  // recursive: the crash report may write records from a thread that
+  // crashed while holding it
+  std::recursive_mutex lock_;
   // configuration
   std::string appId_, appKey_, appName_ = "unknown", host_, path_, urlVersion_;
   int port_ = 80;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "module/ModuleInfo.h"
-
 namespace orvane::qlx {
 
 namespace {
@@ -34,9 +32,11 @@ bool Uploader::Start() {
     return false;
   }
   self_ = shared_from_this();
+  pinned_ = pinned;
   thread_.reset(::CreateThread(nullptr, 0, &Uploader::ThreadMain, this, 0, nullptr));
   if (!thread_) {
     self_.reset();
+    pinned_ = nullptr;
     ::FreeLibrary(pinned);
     return false;
   }
@@ -57,7 +57,7 @@ bool Uploader::StopAndFlush(DWORD budgetMs) {
 
 DWORD WINAPI Uploader::ThreadMain(void* arg) {
   auto* self = static_cast<Uploader*>(arg);
-  HMODULE pinned = ThisModule();
+  HMODULE pinned = self->pinned_;
   {
     std::shared_ptr<Uploader> keep = std::move(self->self_);
     keep->Loop();

@@ -51,6 +51,7 @@ class Uploader : public std::enable_shared_from_this<Uploader> {
   UniqueHandle thread_;
   Deadline deadline_;
   bool rotated_ = false;
+  HMODULE pinned_ = nullptr;  // the module this thread's code lives in
   // the thread's own reference while it runs
   std::shared_ptr<Uploader> self_;
 };

@@ -39,7 +39,9 @@ class PerThreadProperties {
   size_t ThreadCount() const;
 
  private:
-  mutable std::mutex lock_;
+  // recursive: the crash handler may clear the sets of a thread that
+  // crashed inside one of these calls
+  mutable std::recursive_mutex lock_;
   std::map<std::thread::id, PropertySets> sets_;
 };
 

@@ -28,6 +28,9 @@ struct CLoggerServer::Impl {
   mutable CXMutex lock;
   LoadedSdk sdk;
   bool crashHandlerSet = false;
+  // set once the configuration went through; until then nothing of the SDK
+  // is used, and it stays set after ReleaseSdk, which stops only records
+  std::atomic<bool> configured{false};
   PerThreadProperties properties;
   std::string lastError;
 
@@ -36,7 +39,11 @@ struct CLoggerServer::Impl {
   void Configure(CLoggerServer* owner) {
     ConfigureSdk(settings, sdk.core.get(), &Impl::OnCrash, owner);
     crashHandlerSet = settings.crashReport && sdk.core->enableCrashReport;
+    configured = true;
   }
+
+  const MiscExports* Misc() const { return configured ? sdk.misc.get() : nullptr; }
+  ShellExecAsUserFn UserLaunch() const { return configured ? sdk.shellExecAsUser : nullptr; }
 
   bool CanWrite() const { return sdk.core && sdk.core->handle && sdk.collector; }
 
@@ -191,7 +198,7 @@ void CLoggerServer::SetStringProperty(const std::string& key, const std::string&
 
 std::string CLoggerServer::BuildHttpData(int kind, const std::string& body) {
   XMutexLock hold(impl_->lock);
-  const MiscExports* m = impl_->sdk.misc.get();
+  const MiscExports* m = impl_->Misc();
   if (!m || !m->buildHttpData || !m->dataFree) return {};
   int length = 0;
   char* data =
@@ -204,7 +211,7 @@ std::string CLoggerServer::BuildHttpData(int kind, const std::string& body) {
 
 std::string CLoggerServer::DecryptData(const std::string& data) {
   XMutexLock hold(impl_->lock);
-  const MiscExports* m = impl_->sdk.misc.get();
+  const MiscExports* m = impl_->Misc();
   if (!m || !m->decryptData || !m->dataFree || data.empty()) return {};
   int length = 0;
   char* plain = m->decryptData(data.data(), static_cast<int>(data.size()), &length);
@@ -216,14 +223,14 @@ std::string CLoggerServer::DecryptData(const std::string& data) {
 
 std::string CLoggerServer::GetMid() {
   XMutexLock hold(impl_->lock);
-  const MiscExports* m = impl_->sdk.misc.get();
+  const MiscExports* m = impl_->Misc();
   const char* mid = m && m->mid ? m->mid() : nullptr;
   return mid ? mid : "";
 }
 
 std::string CLoggerServer::GetMidEx(int variant) {
   XMutexLock hold(impl_->lock);
-  const MiscExports* m = impl_->sdk.misc.get();
+  const MiscExports* m = impl_->Misc();
   const char* mid = m && m->midEx ? m->midEx(variant) : nullptr;
   return mid ? mid : "";
 }
@@ -251,7 +258,7 @@ bool CLoggerServer::ReleaseSdk() {
 }
 
 bool CLoggerServer::OpenUrl(const std::string& url) {
-  const MiscExports* m = impl_->sdk.misc.get();
+  const MiscExports* m = impl_->Misc();
   if (!m || !m->openUrl || url.empty()) return false;
   return m->openUrl(url.c_str()) == 0;
 }
@@ -261,7 +268,7 @@ int CLoggerServer::ShellExecAsUser(const std::string& verb,
                                    const std::string& parameters,
                                    const std::string& directory,
                                    int show) {
-  ShellExecAsUserFn fn = impl_->sdk.shellExecAsUser;
+  ShellExecAsUserFn fn = impl_->UserLaunch();
   if (!fn || verb.empty() || file.empty()) return 0;
   return fn(verb.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
 }

@@ -97,12 +97,8 @@ TEST(LoggerDelivery, AFailedConfigurationStopsRecordsAndReleasesTheHandle) {
     s.sensorUrl = c.url;
     CLoggerServer logger(s);
     EXPECT_EQ(logger.LastSdkError(), c.error);
-    EXPECT_FALSE(logger.CanWriteRecords());
-    EXPECT_FALSE(logger.WriteLaunch(1, "", "", ""));
-    EXPECT_FALSE(logger.InitSdk());  // the same settings fail again
+    ExpectHarmless(logger, folder);  // InitSdk fails again with the same settings
     EXPECT_EQ(logger.LastSdkError(), c.error);
-    EXPECT_FALSE(logger.CanWriteRecords());
-    EXPECT_TRUE(folder.Lines().empty());
   }
 }
 
