@@ -287,14 +287,14 @@ def main():
     shutil.rmtree(args.state, ignore_errors=True)
     os.makedirs(args.state)
     apps = {}
-    for spec in args.app:
-        app, _, key = spec.partition(":")
+    for pair in args.app:
+        app, _, key = pair.partition(":")
         apps[app] = key
     store = Store(args.state, apps)
 
     threads = []
-    for spec in args.listen:
-        where, _, mode = spec.partition("=")
+    for listen in args.listen:
+        where, _, mode = listen.partition("=")
         host, _, port = where.rpartition(":")
         if mode not in MODES:
             sys.exit(f"analytics_sink: unknown mode {mode!r}")
