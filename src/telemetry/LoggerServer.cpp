@@ -16,11 +16,8 @@ ILoggerServer& EventLogger() {
 ScopedLoggerOverride::ScopedLoggerOverride(ILoggerServer* logger)
     : previous_(g_override.exchange(logger)) {}
 
-ScopedLoggerOverride::~ScopedLoggerOverride() { g_override.store(previous_); }
-
-CLoggerServer& CLoggerServer::GetInstance() {
-  static CLoggerServer logger;
-  return logger;
+ScopedLoggerOverride::~ScopedLoggerOverride() {
+  g_override.store(previous_);
 }
 
 }  // namespace orvane

@@ -5,6 +5,7 @@
 // calls, then WriteEvent. A key set twice keeps its first value.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,17 +13,23 @@ namespace orvane {
 
 class ILoggerServer {
  public:
-  virtual bool WriteOperation(const std::string& pageCode, const std::string& controlCode,
+  virtual bool WriteOperation(const std::string& pageCode,
+                              const std::string& controlCode,
                               const std::string& extra) = 0;
-  virtual bool WriteReport(int code, const std::string& a, const std::string& b,
-                           const std::string& c, const std::string& d,
+  virtual bool WriteReport(int code,
+                           const std::string& a,
+                           const std::string& b,
+                           const std::string& c,
+                           const std::string& d,
                            std::vector<std::string> files) = 0;
   virtual bool WriteEvent(const std::string& name) = 0;
   virtual void ClearProperties() = 0;
   virtual void SetIntProperty(const std::string& key, int value) = 0;
   virtual void SetBoolProperty(const std::string& key, bool value) = 0;
   virtual void SetStringProperty(const std::string& key, const std::string& value) = 0;
-  virtual bool WriteLaunch(int code, const std::string& a, const std::string& b,
+  virtual bool WriteLaunch(int code,
+                           const std::string& a,
+                           const std::string& b,
                            const std::string& c) = 0;
   virtual std::string BuildHttpData(int kind, const std::string& body) = 0;
   virtual std::string DecryptData(const std::string& data) = 0;
@@ -31,44 +38,81 @@ class ILoggerServer {
   virtual bool InitSdk() = 0;
   virtual bool ReleaseSdk() = 0;
   virtual bool OpenUrl(const std::string& url) = 0;
-  virtual int ShellExecAsUser(const std::string& verb, const std::string& file,
-                              const std::string& parameters, const std::string& directory,
+  virtual int ShellExecAsUser(const std::string& verb,
+                              const std::string& file,
+                              const std::string& parameters,
+                              const std::string& directory,
                               int show) = 0;
   virtual ~ILoggerServer() = default;
 };
 
-// The event logger. Until the SDK modules are delivered it behaves as with
-// the SDK absent: every record write returns false and GetMid is empty.
+// Where the SDK comes from and where it reports to. The defaults are the
+// product's; tests point them at their own resources, folders and sinks.
+struct SdkSettings {
+  void* resourceModule = nullptr;  // module holding the SDK archive; null: the program
+  int resourceId = 105;            // of type "BinarySystem"
+  std::wstring tempFolder;         // for "Qlx.zip"; empty: the per-run temporary folder
+  std::wstring sdkFolder;          // for the modules; empty: package cache root + "Qlx\"
+  std::string host;                // empty: the analytics host of the build
+  int port = 80;
+  std::string sensorUrl = "/sa?project=production";
+  bool crashReport = true;
+};
+
+// The event logger: the installer's single gateway to the vendor SDK.
+// Creating it unpacks, loads and configures the SDK; any failure there is
+// swallowed and leaves the parts it needs unavailable, so that operations
+// return false, an empty text or 0 instead.
 class CLoggerServer : public ILoggerServer {
  public:
   static CLoggerServer& GetInstance();
 
-  bool WriteOperation(const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-  bool WriteReport(int, const std::string&, const std::string&, const std::string&,
-                   const std::string&, std::vector<std::string>) override {
-    return false;
-  }
-  bool WriteEvent(const std::string&) override { return false; }
-  void ClearProperties() override {}
-  void SetIntProperty(const std::string&, int) override {}
-  void SetBoolProperty(const std::string&, bool) override {}
-  void SetStringProperty(const std::string&, const std::string&) override {}
-  bool WriteLaunch(int, const std::string&, const std::string&, const std::string&) override {
-    return false;
-  }
-  std::string BuildHttpData(int, const std::string&) override { return {}; }
-  std::string DecryptData(const std::string&) override { return {}; }
-  std::string GetMid() override { return {}; }
-  std::string GetMidEx(int) override { return {}; }
-  bool InitSdk() override { return false; }
-  bool ReleaseSdk() override { return true; }
-  bool OpenUrl(const std::string&) override { return false; }
-  int ShellExecAsUser(const std::string&, const std::string&, const std::string&,
-                      const std::string&, int) override {
-    return 0;
-  }
+  explicit CLoggerServer(const SdkSettings& settings);
+  ~CLoggerServer() override;
+  CLoggerServer(const CLoggerServer&) = delete;
+  CLoggerServer& operator=(const CLoggerServer&) = delete;
+
+  bool WriteOperation(const std::string& pageCode,
+                      const std::string& controlCode,
+                      const std::string& extra) override;
+  bool WriteReport(int code,
+                   const std::string& a,
+                   const std::string& b,
+                   const std::string& c,
+                   const std::string& d,
+                   std::vector<std::string> files) override;
+  bool WriteEvent(const std::string& name) override;
+  void ClearProperties() override;
+  void SetIntProperty(const std::string& key, int value) override;
+  void SetBoolProperty(const std::string& key, bool value) override;
+  void SetStringProperty(const std::string& key, const std::string& value) override;
+  bool WriteLaunch(int code,
+                   const std::string& a,
+                   const std::string& b,
+                   const std::string& c) override;
+  std::string BuildHttpData(int kind, const std::string& body) override;
+  std::string DecryptData(const std::string& data) override;
+  std::string GetMid() override;
+  std::string GetMidEx(int variant) override;
+  bool InitSdk() override;
+  bool ReleaseSdk() override;
+  bool OpenUrl(const std::string& url) override;
+  int ShellExecAsUser(const std::string& verb,
+                      const std::string& file,
+                      const std::string& parameters,
+                      const std::string& directory,
+                      int show) override;
+
+  // the last SDK error that was swallowed ("" when none), for diagnosis
+  std::string LastSdkError() const;
+  // whether records can be written: the SDK is configured and holds a handle
+  bool CanWriteRecords() const;
+  // full paths of the two modules as delivered (empty until known)
+  std::wstring QlxPath() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
 };
 
 // The logger every component reports through: the process-wide

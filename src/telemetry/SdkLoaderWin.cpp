@@ -1,0 +1,176 @@
+#include "telemetry/SdkLoader.h"
+
+#include <windows.h>
+
+#include "BuildConfig.h"
+#include "QlxKeys.h"
+#include "app/ProductIdentity.h"
+#include "platform/CacheFolders.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/Handles.h"
+#include "ui/ZipUnpack.h"
+
+namespace orvane {
+
+namespace {
+
+void SaveResource(const std::wstring& path, const void* data, DWORD size) {
+  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD put = 0;
+  if (!file || !::WriteFile(file.get(), data, size, &put, nullptr) || put != size)
+    throw Error("Save QLX resource failed");
+}
+
+template <typename Fn>
+bool Resolve(HMODULE module, const char* name, Fn* fn) {
+  *fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+  return *fn != nullptr;
+}
+
+template <typename Fn>
+void Require(HMODULE module, const char* name, Fn* fn) {
+  if (!Resolve(module, name, fn)) throw Error(std::string("Get ") + name + " address failed");
+}
+
+std::unique_ptr<CoreExports> ResolveCore(HMODULE m) {
+  auto core = std::make_unique<CoreExports>();
+  Require(m, "qlxCreate", &core->create);
+  Require(m, "qlxSetApplyKey", &core->setApplyKey);
+  Require(m, "qlxSetAppInfo", &core->setAppInfo);
+  Require(m, "qlxSetPubCertificate", &core->setPubCertificate);
+  Require(m, "qlxSetPriCcertificate", &core->setPriCertificate);
+  Require(m, "qlxSetHostInfo", &core->setHostInfo);
+  Require(m, "qlxSetSensorUrl", &core->setSensorUrl);
+  Resolve(m, "qlxSetMidVersion", &core->setMidVersion);
+  Resolve(m, "qlxEnableSandbox", &core->enableSandbox);
+  Resolve(m, "qlxEnableCrashReport", &core->enableCrashReport);
+  Resolve(m, "qlxFree", &core->free);
+  Resolve(m, "qlxSetNetProtocol", &core->setNetProtocol);
+  Resolve(m, "qlxSetURLVersion", &core->setUrlVersion);
+  return core;
+}
+
+// null with the error text when one of them is missing
+std::unique_ptr<CollectorExports> ResolveCollector(HMODULE m, std::string* error) {
+  auto c = std::make_unique<CollectorExports>();
+  struct Entry {
+    const char* name;
+    bool ok;
+  } entries[] = {
+      {"qlxCLTCreate", Resolve(m, "qlxCLTCreate", &c->create)},
+      {"qlxCLTSensorWriteEvent", Resolve(m, "qlxCLTSensorWriteEvent", &c->writeEvent)},
+      {"qlxCLTSensorWriteIntProperties",
+       Resolve(m, "qlxCLTSensorWriteIntProperties", &c->writeIntProperty)},
+      {"qlxCLTSensorWriteBoolProperties",
+       Resolve(m, "qlxCLTSensorWriteBoolProperties", &c->writeBoolProperty)},
+      {"qlxCLTSensorWriteStringProperties",
+       Resolve(m, "qlxCLTSensorWriteStringProperties", &c->writeStringProperty)},
+      {"qlxCLTWriteInt", Resolve(m, "qlxCLTWriteInt", &c->writeInt)},
+      {"qlxCLTWriteData", Resolve(m, "qlxCLTWriteData", &c->writeData)},
+      {"qlxCLTCommit", Resolve(m, "qlxCLTCommit", &c->commit)},
+      {"qlxCLTFree", Resolve(m, "qlxCLTFree", &c->free)},
+  };
+  for (const Entry& e : entries) {
+    if (!e.ok) {
+      *error = std::string("Get ") + e.name + " address error";
+      return nullptr;
+    }
+  }
+  return c;
+}
+
+std::unique_ptr<MiscExports> ResolveMisc(HMODULE m) {
+  auto misc = std::make_unique<MiscExports>();
+  Resolve(m, "qlxBuildHttpData", &misc->buildHttpData);
+  Resolve(m, "qlxDecryptData", &misc->decryptData);
+  Resolve(m, "qlxDataFree", &misc->dataFree);
+  Resolve(m, "qlxMid", &misc->mid);
+  Resolve(m, "qlxMidEx", &misc->midEx);
+  Resolve(m, "qlxOpenUrl", &misc->openUrl);
+  return misc;
+}
+
+void AddNote(LoadedSdk* sdk, const std::string& text) {
+  if (!sdk->notes.empty()) sdk->notes += "; ";
+  sdk->notes += text;
+}
+
+}  // namespace
+
+void LoadSdk(const SdkSettings& settings, LoadedSdk* sdk) {
+  HMODULE module = static_cast<HMODULE>(settings.resourceModule);
+  if (!module) module = ::GetModuleHandleW(nullptr);
+  if (!module) throw Error("Get module handle failed");
+  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(settings.resourceId), L"BinarySystem");
+  if (!found) throw Error("QLX not found resource");
+  DWORD size = ::SizeofResource(module, found);
+  if (size == 0) throw Error("QLX resource is empty");
+  HGLOBAL loaded = ::LoadResource(module, found);
+  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+  if (!bytes) throw Error("Load QLX resource failed");
+
+  std::wstring temp = settings.tempFolder.empty() ? GetRunTempFolder() : settings.tempFolder;
+  if (temp.empty()) throw Error("Save QLX resource failed");
+  const std::wstring zip = temp + L"Qlx.zip";
+  SaveResource(zip, bytes, size);
+
+  std::wstring folder = settings.sdkFolder;
+  if (folder.empty()) {
+    std::wstring root = GetPackageCacheRoot();
+    if (root.empty()) throw Error("Create QLX cache path failed");
+    folder = root + L"Qlx\\";
+  }
+  if (!CreateDirectories(folder)) throw Error("Create QLX cache path failed");
+  UnpackAllLenient(zip, folder);
+  ::DeleteFileW(zip.c_str());
+
+  sdk->qlxPath = folder + L"Qlx.dll";
+  sdk->taskPath = folder + L"TaskAsUser.dll";
+  // the modules stay loaded for the rest of the process
+  HMODULE qlx = ::LoadLibraryW(sdk->qlxPath.c_str());
+  if (!qlx) throw Error("Load QLX.dll failed");
+  HMODULE task = ::LoadLibraryW(sdk->taskPath.c_str());
+  if (!task) AddNote(sdk, "Load TaskAsUser.dll failed");
+
+  sdk->core = ResolveCore(qlx);
+  std::string collectorError;
+  sdk->collector = ResolveCollector(qlx, &collectorError);
+  if (!sdk->collector) AddNote(sdk, collectorError);
+  sdk->misc = ResolveMisc(qlx);
+  if (task && !Resolve(task, "ShellExecAsUser", &sdk->shellExecAsUser))
+    AddNote(sdk, "Get ShellExecAsUser address failed");
+}
+
+void ConfigureSdk(const SdkSettings& settings,
+                  CoreExports* core,
+                  QlxCrashCallback crashHandler,
+                  void* context) {
+  QlxHandle handle = nullptr;
+  if (core->create(&handle) != 0 || !handle) throw Error("create QLX handle failed");
+  const std::string host = settings.host.empty() ? config::kAnalyticsHost : settings.host;
+  const char* failure = nullptr;
+  if (core->setApplyKey(kAppId, kQlxAppKey) != 0) {
+    failure = "SetAppkey failed";
+  } else if (core->setAppInfo(kQlxAppName, 0, 0) != 0) {
+    failure = "SetAppInfo failed";
+  } else if (core->setHostInfo(host.c_str(), settings.port) != 0) {
+    failure = "SetHostInfo failed";
+  } else if (core->setSensorUrl(settings.sensorUrl.c_str()) != 0) {
+    failure = "SetSensorUrl failed";
+  }
+  if (failure) {
+    // a half-configured handle would keep its upload thread running
+    if (core->free) core->free(handle);
+    throw Error(failure);
+  }
+  if (core->setMidVersion) core->setMidVersion(2);
+  core->setPubCertificate(config::kQlxPublicKey);
+  core->setPriCertificate(config::kQlxPrivateKey);
+  if (settings.crashReport && core->enableCrashReport)
+    core->enableCrashReport(crashHandler, context);
+  core->handle = handle;
+}
+
+}  // namespace orvane

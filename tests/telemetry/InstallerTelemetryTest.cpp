@@ -1,0 +1,281 @@
+// The installer under Wine against the loopback analytics sink: its start
+// and quit records reach the journal and the sink in order, with their
+// exact properties, across a run without the sink; an installer whose SDK
+// resource is missing or broken still runs and sends nothing.
+#include <gtest/gtest.h>
+
+#include <time.h>
+
+#include <iostream>
+#include <set>
+
+#include "app/ProductIdentity.h"
+#include "app/StartupRules.h"
+#include "platform/CacheFolders.h"
+#include "platform/FileStream.h"
+#include "platform/FileSystem.h"
+#include "support/AnalyticsSink.h"
+#include "support/WineTestSupport.h"
+
+namespace orvane::test {
+namespace {
+
+// generous, but all cases of a test together stay within its time limit
+constexpr DWORD kWaitMs = 30000;
+const char kStem[] = "KestrelVaultSetup_huawei00";
+
+std::wstring QlxFolder() {
+  return GetPackageCacheRoot() + L"Qlx\\";
+}
+
+struct ResourceCopy {
+  std::wstring type;  // a name, or "#<number>"
+  std::wstring name;
+  WORD language = 0;
+  std::string data;
+};
+
+std::wstring IdText(LPCWSTR id) {
+  return IS_INTRESOURCE(id) ? L"#" + std::to_wstring(reinterpret_cast<ULONG_PTR>(id))
+                            : std::wstring(id);
+}
+
+LPCWSTR IdOf(const std::wstring& text) {
+  return text[0] == L'#' ? MAKEINTRESOURCEW(std::stoi(text.substr(1))) : text.c_str();
+}
+
+BOOL CALLBACK
+CollectLanguage(HMODULE module, LPCWSTR type, LPCWSTR name, WORD language, LONG_PTR out) {
+  HRSRC found = ::FindResourceExW(module, type, name, language);
+  HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+  const char* bytes = loaded ? static_cast<const char*>(::LockResource(loaded)) : nullptr;
+  ResourceCopy copy{IdText(type), IdText(name), language,
+                    std::string(bytes ? bytes : "", bytes ? ::SizeofResource(module, found) : 0)};
+  reinterpret_cast<std::vector<ResourceCopy>*>(out)->push_back(std::move(copy));
+  return TRUE;
+}
+
+BOOL CALLBACK CollectName(HMODULE module, LPCWSTR type, LPWSTR name, LONG_PTR out) {
+  ::EnumResourceLanguagesW(module, type, name, &CollectLanguage, out);
+  return TRUE;
+}
+
+BOOL CALLBACK CollectType(HMODULE module, LPWSTR type, LONG_PTR out) {
+  ::EnumResourceNamesW(module, type, &CollectName, out);
+  return TRUE;
+}
+
+// a copy of the installer under a channel name
+class InstallerCopy {
+ public:
+  InstallerCopy() : path_(dir_.File(W(kStem) + L".exe")) {
+    EXPECT_TRUE(::CopyFileW(HostPath(ORVANE_INSTALLER_EXE).c_str(), path_.c_str(), FALSE));
+    // Wine reports a file's last-write time as its creation time too, so
+    // the download time is 0 there; it is read here as the installer reads it
+    SetFileTimes(path_, _time64(nullptr) - 42, _time64(nullptr));
+    CFileStream file(path_, CFileStream::kModeReadShared);
+    int64_t creation = 0, access = 0, lastWrite = 0;
+    EXPECT_TRUE(file.GetTimes(&creation, &access, &lastWrite));
+    downloadTime_ = DownloadSeconds(creation, lastWrite);
+  }
+  // the download time the installer will see
+  int downloadTime() const { return downloadTime_; }
+  const std::wstring& path() const { return path_; }
+
+  // replaces resource 105 (null data: removes it). The program's resources
+  // are written anew, because Wine's UpdateResourceW cannot remove one.
+  void ReplaceSdkResource(const std::string* data) {
+    std::vector<ResourceCopy> all;
+    HMODULE image = ::LoadLibraryExW(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    ::EnumResourceTypesW(image, &CollectType, reinterpret_cast<LONG_PTR>(&all));
+    ::FreeLibrary(image);
+    HANDLE update = ::BeginUpdateResourceW(path_.c_str(), TRUE);
+    ASSERT_NE(update, nullptr);
+    bool replaced = false;
+    for (ResourceCopy& r : all) {
+      // the resource compiler stores type names in capitals
+      if (_wcsicmp(r.type.c_str(), L"BinarySystem") == 0 && r.name == L"#105") {
+        replaced = true;
+        if (!data) continue;
+        r.data = *data;
+      }
+      ASSERT_TRUE(::UpdateResourceW(update, IdOf(r.type), IdOf(r.name), r.language, &r.data[0],
+                                    static_cast<DWORD>(r.data.size())));
+    }
+    ASSERT_TRUE(replaced);
+    ASSERT_TRUE(::EndUpdateResourceW(update, FALSE));
+    image = ::LoadLibraryExW(path_.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(::FindResourceW(image, MAKEINTRESOURCEW(105), L"BinarySystem") != nullptr,
+              data != nullptr);
+    EXPECT_NE(::FindResourceW(image, MAKEINTRESOURCEW(103), L"BinarySystem"), nullptr);
+    ::FreeLibrary(image);
+  }
+
+  // starts it, waits for its window, closes it; the exit code
+  int RunAndClose() {
+    UniqueHandle process = StartProcess(L"\"" + path_ + L"\"");
+    if (!process) return -2;
+    HWND window = nullptr;
+    for (DWORD waited = 0; !window && waited < kWaitMs; waited += 50) {
+      window = ::FindWindowW(kMainWindowClass, nullptr);
+      if (!window) ::Sleep(50);
+    }
+    if (!window) {
+      DWORD code = 0;
+      ::GetExitCodeProcess(process.get(), &code);
+      ADD_FAILURE() << "no main window; the installer's state: "
+                    << (code == STILL_ACTIVE ? std::string("running")
+                                             : "ended with " + std::to_string(code));
+    }
+    if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    ULONGLONG start = ::GetTickCount64();
+    int code = WaitExitCode(process.get(), kWaitMs);
+    std::cout << "closing took " << ::GetTickCount64() - start << " ms\n";
+    if (code == -1) {
+      // no installer may outlive its case: it holds the single-instance mutex
+      ::TerminateProcess(process.get(), 99);
+      ::WaitForSingleObject(process.get(), kWaitMs);
+    }
+    return code;
+  }
+
+ private:
+  ScratchDir dir_;
+  std::wstring path_;
+  int downloadTime_ = 0;
+};
+
+// the five records of one run, checked field by field
+void ExpectOneRun(const std::vector<std::string>& lines, size_t first, int downloadTime) {
+  ASSERT_GE(lines.size(), first + 5);
+  std::vector<Json::Value> r;
+  for (size_t i = first; i < first + 5; ++i)
+    r.push_back(ParseJsonLine(lines[i]));
+  for (size_t i = 0; i < 5; ++i) {
+    ASSERT_TRUE(r[i].isObject()) << lines[first + i];
+    EXPECT_EQ(r[i]["seq"].asInt(), static_cast<int>(i) + 1);
+    EXPECT_EQ(r[i]["sid"].asString(), r[0]["sid"].asString());
+    EXPECT_EQ(r[i]["pid"].asUInt(), r[0]["pid"].asUInt());
+    EXPECT_EQ(r[i]["app"].asString(), "40917263");
+    EXPECT_EQ(r[i]["name"].asString(), "win_installer");
+    EXPECT_EQ(r[i]["mid"].asString().size(), 32u);
+  }
+  const std::string start = lines[first];
+  EXPECT_EQ(r[0]["type"].asInt(), 6);
+  EXPECT_EQ(r[0]["event"].asString(), "pSoftInstall");
+  const std::string props = "\"props\":{\"download_time\":" + std::to_string(downloadTime) +
+                            ",\"is_first_install\":true,\"install_type\":\"安装器\","
+                            "\"parent_app_name\":\"" ORVANE_E2E_EXE_NAME
+                            "\","
+                            "\"soft_package_name\":\"" +
+                            std::string(kStem) + "\"}}";
+  EXPECT_EQ(start.substr(start.find("\"props\"")), props);
+  EXPECT_EQ(r[1]["type"].asInt(), 1);
+  EXPECT_EQ(lines[first + 1].substr(lines[first + 1].find("\"fields\"")), "\"fields\":[[1,1]]}");
+  EXPECT_EQ(r[2]["type"].asInt(), 4);
+  EXPECT_EQ(lines[first + 2].substr(lines[first + 2].find("\"fields\"")),
+            std::string("\"fields\":[[50,4],[51,\"0001\"],[52,\"0001\"],[53,\"") + kStem + "\"]]}");
+  EXPECT_EQ(r[3]["type"].asInt(), 4);
+  EXPECT_EQ(lines[first + 3].substr(lines[first + 3].find("\"fields\"")),
+            "\"fields\":[[50,4],[51,\"0001\"],[52,\"0002\"]]}");
+  EXPECT_EQ(r[4]["type"].asInt(), 6);
+  EXPECT_EQ(r[4]["event"].asString(), "vSoftQuit");
+  EXPECT_EQ(lines[first + 4].substr(lines[first + 4].find("\"props\"")),
+            "\"props\":{\"event_name\":\"软件退出\"}}");
+}
+
+class InstallerTelemetry : public testing::Test {
+ protected:
+  void SetUp() override {
+    // a first install, with a fresh journal
+    DeleteTree(QlxFolder());
+    ASSERT_FALSE(DirectoryExists(QlxFolder()));
+  }
+  void TearDown() override { SetSinkMode(kSinkProduct, ""); }
+
+  ScratchRegKey uninstall_{HKEY_LOCAL_MACHINE, kUninstallKey};
+};
+
+TEST_F(InstallerTelemetry, StartAndQuitReachJournalAndSinkOnceEachAcrossAnOfflineRun) {
+  SetSinkMode(kSinkProduct, "down");
+  InstallerCopy installer;
+  ASSERT_EQ(installer.RunAndClose(), 0);
+  std::vector<std::string> lines = JournalLines(QlxFolder());
+  ASSERT_EQ(lines.size(), 5u);
+  ExpectOneRun(lines, 0, installer.downloadTime());
+  std::vector<std::string> firstRun = UidsOf(lines);
+  const std::set<std::string> stored0 = [] {
+    auto u = SinkUids();
+    return std::set<std::string>(u.begin(), u.end());
+  }();
+  for (const auto& u : firstRun)
+    EXPECT_EQ(stored0.count(u), 0u);
+
+  SetSinkMode(kSinkProduct, "");
+  ASSERT_EQ(installer.RunAndClose(), 0);
+  lines = JournalLines(QlxFolder());
+  ASSERT_EQ(lines.size(), 10u);
+  ExpectOneRun(lines, 5, installer.downloadTime());
+  EXPECT_NE(ParseJsonLine(lines[5])["sid"].asString(), ParseJsonLine(lines[0])["sid"].asString());
+  const std::vector<std::string> uids = UidsOf(lines);
+
+  ASSERT_TRUE(WaitForSinkUids(uids, kWaitMs));
+  // stored in journal order, each once, byte for byte as journaled
+  std::vector<std::string> storedLines;
+  std::set<std::string> wanted(uids.begin(), uids.end());
+  for (const std::string& line : SinkRecordLines())
+    if (wanted.count(ParseJsonLine(line)["uid"].asString())) storedLines.push_back(line);
+  EXPECT_EQ(storedLines, lines);
+  // each record was acknowledged in exactly one request to the product's path
+  std::multiset<std::string> acknowledged;
+  for (const SinkRequest& r : SinkRequests()) {
+    bool ours = false;
+    for (const auto& u : r.uids)
+      ours = ours || wanted.count(u);
+    if (!ours) continue;
+    EXPECT_EQ(r.listener, "127.0.0.13:80");
+    EXPECT_EQ(r.path, "/sa?project=production");
+    if (r.status == 200) acknowledged.insert(r.uids.begin(), r.uids.end());
+  }
+  for (const auto& u : uids)
+    EXPECT_EQ(acknowledged.count(u), 1u) << u;
+}
+
+TEST_F(InstallerTelemetry, BrokenSdkResourceStillRunsAndSendsNothing) {
+  const std::string dir = ORVANE_TEST_ARCHIVES;
+  struct Case {
+    const char* name;
+    std::string file;  // empty: the resource is removed
+  } cases[] = {
+      {"missing", ""},
+      {"not an archive", dir + "/garbage.bin"},
+      {"damaged Qlx.dll entry", dir + "/badcrc.zip"},
+      {"no Qlx.dll", dir + "/nodll.zip"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    DeleteTree(QlxFolder());
+    InstallerCopy installer;
+    if (c.file.empty()) {
+      installer.ReplaceSdkResource(nullptr);
+    } else {
+      std::string data = ReadFileBytes(HostPath(c.file));
+      ASSERT_FALSE(data.empty());
+      installer.ReplaceSdkResource(&data);
+    }
+    const size_t requestsBefore = SinkRequests().size();
+    EXPECT_EQ(installer.RunAndClose(), 0);
+    EXPECT_FALSE(FileExists(QlxFolder() + L"Qlx.dll"));
+    EXPECT_FALSE(FileExists(QlxFolder() + L"Qlx.journal"));
+    size_t ours = 0;
+    std::vector<SinkRequest> all = SinkRequests();
+    for (size_t i = requestsBefore; i < all.size(); ++i)
+      if (all[i].listener == "127.0.0.13:80") ++ours;
+    EXPECT_EQ(ours, 0u);
+  }
+}
+
+}  // namespace
+}  // namespace orvane::test
