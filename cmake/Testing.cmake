@@ -1,10 +1,12 @@
 # orvane_add_tests(<name> SOURCES <pure tests...> [WIN_SOURCES <Wine-only tests...>]
-#                  [LIBS <libs...>] [PROPERTIES <ctest properties...>])
+#                  [LIBS <libs...>] [PROPERTIES <ctest properties...>] [TARGET <target>])
 #
 # Pure tests build natively (under the sanitizers) and for Windows (under
 # Wine); Wine-only tests join them in the Windows build. Each test case
 # becomes its own ctest test, named "native.<name>.<Suite>.<Case>" or
-# "wine.<name>.<Suite>.<Case>".
+# "wine.<name>.<Suite>.<Case>". TARGET (default <name>_tests) lets one
+# subsystem have several test programs, for cases that need other ctest
+# properties (peers, resource locks).
 include(GoogleTest)
 
 set(ORVANE_TEST_TIMEOUT 120 CACHE STRING "default time limit of one test case in seconds")
@@ -15,8 +17,11 @@ else()
 endif()
 
 function(orvane_add_tests name)
-  cmake_parse_arguments(T "" "" "SOURCES;WIN_SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "TARGET" "SOURCES;WIN_SOURCES;LIBS;PROPERTIES" ${ARGN})
   set(target ${name}_tests)
+  if(T_TARGET)
+    set(target ${T_TARGET})
+  endif()
   set(sources ${T_SOURCES})
   if(WIN32)
     list(APPEND sources ${T_WIN_SOURCES})
