@@ -11,6 +11,8 @@ namespace orvane {
 namespace {
 
 constexpr int kProxyConnectWaitMs = 1000;
+// how often a direct connect in progress looks for Abort
+constexpr int kAbortPollMs = 100;
 constexpr int kTunnelAnswerBytes = 1023;
 
 ProxySettings ProcessProxy() {
@@ -106,9 +108,8 @@ SocketId CTCPClient::OpenSocket() {
 void CTCPClient::ConnectOnce() {
   SocketId s = OpenSocket();
   if (proxy_.type == 0) {
-    // blocking connects; one more try on the same socket
-    if (!api_.Connect(s, address_, port_) && !api_.Connect(s, address_, port_))
-      throw Error("Connect failed");
+    // one more try on the same socket
+    if (!ConnectDirect(s) && !ConnectDirect(s)) throw Error("Connect failed");
   } else {
     ConnectThroughProxy(s);
   }
@@ -124,6 +125,22 @@ void CTCPClient::ConnectOnce() {
     default:
       throw Error("Proxy not support");
   }
+}
+
+// As long as a blocking connect, but Abort ends it: the connect runs
+// non-blocking while this thread waits for it in short steps.
+bool CTCPClient::ConnectDirect(SocketId s) {
+  if (!api_.SetNonBlocking(s, true)) return api_.Connect(s, address_, port_);
+  bool connected = api_.Connect(s, address_, port_);
+  while (!connected) {
+    ThrowIfAborted();
+    WaitResult w = api_.WaitWritable(s, kAbortPollMs);
+    if (w == WaitResult::kTimeout) continue;
+    if (w == WaitResult::kError || api_.PendingError(s) != 0) break;
+    connected = true;
+  }
+  ThrowIfAborted();
+  return api_.SetNonBlocking(s, false) && connected;
 }
 
 void CTCPClient::ConnectThroughProxy(SocketId s) {

@@ -78,6 +78,7 @@ class CTCPClient {
 
  private:
   void ConnectOnce();
+  bool ConnectDirect(SocketId s);
   void ConnectThroughProxy(SocketId s);
   bool OpenTunnel();
   SocketId OpenSocket();

@@ -3,7 +3,9 @@
 // resolver fallback and the body bounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "BuildConfig.h"
 #include "app/AppGlobals.h"
@@ -76,20 +78,27 @@ TEST_F(Client, ConnectFailureTexts) {
       {"both direct connects", [](auto&) {}, "", "Connect failed"},
       {"non-blocking mode", [](auto& a) { a.failNonBlocking = true; }, "http=proxy.fake:8080",
        "Can't set not block"},
-      {"proxy silent for a second", [](auto& a) { a.connectWait = WaitResult::kTimeout; },
+      {"proxy silent for a second", [](auto& a) { a.silent = {kProxy}; },
        "http=proxy.fake:8080", "Can't connect proxy server"},
-      {"proxy wait error", [](auto& a) { a.connectWait = WaitResult::kError; },
-       "http=proxy.fake:8080", "Can't connect proxy server"},
-      {"proxy refused", [](auto& a) { a.pendingError = 10061; }, "http=proxy.fake:8080",
+      {"proxy wait error", [](auto& a) { a.waitFails = true; }, "http=proxy.fake:8080",
        "Can't connect proxy server"},
+      {"proxy refused", [](auto&) {}, "http=proxy.fake:8080", "Can't connect proxy server"},
       {"proxy name unknown", [](auto&) {}, "http=nowhere.fake:8080",
        "Can't connect proxy server"},
-      {"blocking mode", [](auto& a) { a.failBlocking = true; }, "http=proxy.fake:8080",
-       "Can't set block"},
+      {"blocking mode",
+       [](auto& a) {
+         a.failBlocking = true;
+         a.listening = {kProxy};
+       },
+       "http=proxy.fake:8080", "Can't set block"},
       {"proxy answers 407",
-       [](auto& a) { a.incoming = "HTTP/1.1 407 Proxy Authentication Required\r\n\r\n"; },
+       [](auto& a) {
+         a.listening = {kProxy};
+         a.incoming = "HTTP/1.1 407 Proxy Authentication Required\r\n\r\n";
+       },
        "http=proxy.fake:8080", "Proxy failed"},
-      {"proxy closes at once", [](auto&) {}, "http=proxy.fake:8080", "Proxy failed"},
+      {"proxy closes at once", [](auto& a) { a.listening = {kProxy}; }, "http=proxy.fake:8080",
+       "Proxy failed"},
   };
   for (const auto& c : cases) {
     test::FakeNetworkApi api = Fresh();
@@ -112,7 +121,7 @@ TEST_F(Client, DirectConnectIsTriedTwicePerAttempt) {
 
 TEST_F(Client, ProxyFallbackParity) {
   ScopedProxyConfig config("http=proxy.fake:8080");
-  api_.connectWait = WaitResult::kTimeout;  // the proxy does not answer either
+  api_.silent = {kProxy};  // the proxy does not answer either
   CTCPHttp http(kHost, 80);
   // odd failure count: the user's proxy configuration is consulted
   EXPECT_EQ(FailureOf([&] { http.Connect(); }), "Can't connect proxy server");
@@ -371,6 +380,36 @@ TEST_F(Client, ResolverFallbackInConstruction) {
   api_.answer.clear();
   EXPECT_EQ(FailureOf([&] { CTCPHttp http("nowhere.orvane.test", 80); }),
             "Can't resolve host name");
+}
+
+TEST_F(Client, RecordersReportOncePerRunAndAlwaysStore) {
+  RecordProxyFallback({1, "first.proxy", 3128});
+  RecordProxyFallback({0, "", 0});  // a second fallback: stored, not reported
+  EXPECT_EQ(GetAppGlobals()->Proxy().type, 0);
+  RecordResolverFallback({1, "127.0.0.53"});
+  RecordResolverFallback({1, "127.0.0.54"});
+  EXPECT_EQ(GetAppGlobals()->Resolver().server, "127.0.0.54");
+  EXPECT_EQ(Events(), (std::vector<std::string>{
+                          "event vNetworkCheck {conn_type=1, host_name=first.proxy, "
+                          "network_type=网络代理}",
+                          "event vNetworkCheck {conn_type=1, host_name=127.0.0.53, "
+                          "network_type=DNS解析}"}));
+}
+
+TEST_F(Client, SimultaneousFallbacksSendOneEventOfEachKind) {
+  std::vector<std::thread> threads;
+  for (int i = 0; i < 8; ++i) {
+    threads.emplace_back([i] {
+      RecordProxyFallback({1, "p" + std::to_string(i), 80});
+      RecordResolverFallback({1, "127.0.0.5" + std::to_string(i % 6 + 3)});
+    });
+  }
+  for (auto& t : threads) t.join();
+  auto events = Events();
+  ASSERT_EQ(events.size(), 2u);
+  EXPECT_EQ(std::count_if(events.begin(), events.end(),
+                          [](const std::string& e) { return e.find("网络代理") != e.npos; }),
+            1);
 }
 
 }  // namespace

@@ -25,8 +25,9 @@ class FakeNetworkApi : public INetworkApi {
   bool failNonBlocking = false;
   bool failBlocking = false;
   std::set<std::string> listening;  // "a.b.c.d:port" that accept a connect
-  WaitResult connectWait = WaitResult::kReady;
-  int pendingError = 0;
+  std::set<std::string> silent;     // connects to these never complete
+  bool waitFails = false;
+  int pendingError = 0;             // else refused when not listening
   std::string incoming;        // what the peer sends, handed out in pieces
   int recvPiece = 1 << 20;     // at most this many bytes per Recv
   int recvFailsAt = -1;        // Recv returns -1 once this many bytes are out
@@ -67,13 +68,19 @@ class FakeNetworkApi : public INetworkApi {
   void Shutdown(SocketId) override { ++shutdowns; }
   bool SetNonBlocking(SocketId, bool on) override { return on ? !failNonBlocking : !failBlocking; }
   bool Connect(SocketId, uint32_t address, uint16_t port) override {
-    std::string target = FormatIPv4(address) + ":" + std::to_string(port);
-    connects.push_back(target);
-    return listening.count(target) > 0;
+    target_ = FormatIPv4(address) + ":" + std::to_string(port);
+    connects.push_back(target_);
+    return listening.count(target_) > 0;
   }
-  WaitResult WaitWritable(SocketId, int) override { return connectWait; }
+  WaitResult WaitWritable(SocketId, int) override {
+    if (waitFails) return WaitResult::kError;
+    return silent.count(target_) ? WaitResult::kTimeout : WaitResult::kReady;
+  }
   WaitResult WaitReadable(SocketId, int) override { return answerWait; }
-  int PendingError(SocketId) override { return pendingError; }
+  int PendingError(SocketId) override {
+    if (pendingError) return pendingError;
+    return listening.count(target_) ? 0 : 10061;
+  }
   bool SetTimeout(SocketId, bool receive, int ms) override {
     timeouts.push_back(std::string(receive ? "recv " : "send ") + std::to_string(ms));
     return true;
@@ -115,6 +122,7 @@ class FakeNetworkApi : public INetworkApi {
     return 100 + opened++;
   }
   size_t handedOut_ = 0;
+  std::string target_;  // of the last connect
 };
 
 }  // namespace orvane::test

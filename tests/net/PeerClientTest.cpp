@@ -197,6 +197,26 @@ TEST_F(Peers, AbortEndsABlockedReceive) {
       << failure;
 }
 
+// another thread ends a connect that the peer leaves unanswered
+TEST_F(Peers, AbortEndsABlockedConnect) {
+  CTCPHttp http("127.0.0.36", 80);  // its listen queue is full
+  std::atomic<bool> done{false};
+  std::string failure;
+  std::thread worker([&] {
+    failure = FailureOf([&] { http.Connect(); });
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  EXPECT_FALSE(done);  // still waiting for the peer
+  auto start = Clock::now();
+  http.Abort();
+  while (!done && test::SecondsSince(start) < 20)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(done);
+  worker.join();
+  EXPECT_EQ(failure, "user cancel");
+}
+
 TEST_F(Peers, OwnResolverAsksDnsmasq) {
   struct Case {
     const char* host;
