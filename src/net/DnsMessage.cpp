@@ -72,12 +72,14 @@ std::string FormatIPv4(uint32_t address) {
   return FormatIPv4(address, buffer, sizeof(buffer));
 }
 
-std::optional<std::string> ReadName(const uint8_t* message, size_t size, size_t position,
+std::optional<std::string> ReadName(const uint8_t* message,
+                                    size_t size,
+                                    size_t position,
                                     size_t* consumed) {
   ByteReader r(message, size);
   if (!r.Seek(position)) return std::nullopt;
   std::string name;
-  size_t wireLength = 1;        // the final zero byte
+  size_t wireLength = 1;           // the final zero byte
   size_t segmentStart = position;  // where the labels being read began
   size_t used = 0;
   bool jumped = false;
@@ -155,8 +157,7 @@ int ParseDnsAnswer(const uint8_t* message, size_t size, size_t queryLength, Addr
     if (!ReadName(message, size, r.offset(), &used) || !r.Skip(used)) return -1;
     uint16_t type, cls, length;
     uint32_t ttl;
-    if (!r.ReadU16(&type) || !r.ReadU16(&cls) || !r.ReadU32(&ttl) || !r.ReadU16(&length))
-      return -1;
+    if (!r.ReadU16(&type) || !r.ReadU16(&cls) || !r.ReadU32(&ttl) || !r.ReadU16(&length)) return -1;
     if (length > r.remaining()) return -1;
     size_t data = r.offset();
     if (type == kTypeA) {

@@ -34,7 +34,9 @@ std::string FormatIPv4(uint32_t address);
 // malformed: running past the message, a pointer that does not point before
 // the labels it ends, more than kMaxPointers pointers, a label over 63 bytes
 // or of the reserved kinds 0x40/0x80, a name over 255 bytes.
-std::optional<std::string> ReadName(const uint8_t* message, size_t size, size_t position,
+std::optional<std::string> ReadName(const uint8_t* message,
+                                    size_t size,
+                                    size_t position,
                                     size_t* consumed);
 
 // the A query for host with the given id; empty when host cannot be encoded

@@ -27,7 +27,8 @@ int ResolveByUdp(const char* host, AddressList* addresses, const char* server) {
   } else {
     api.DnsServers(&candidates);
     if (candidates.empty())
-      for (int i = 0; i < 6; ++i) candidates.push_back(PublicDnsServer(i));
+      for (int i = 0; i < 6; ++i)
+        candidates.push_back(PublicDnsServer(i));
   }
   // only the first candidate is asked; one that is not IPv4 ends the call
   if (!ParseIPv4(candidates.front(), &address)) return -1;

@@ -23,8 +23,10 @@ std::string BuildGetRequest(const std::string& host, const std::string& path) {
   return r;
 }
 
-std::string BuildPostHead(const std::string& host, const std::string& path,
-                          const std::string& boundary, int64_t contentLength) {
+std::string BuildPostHead(const std::string& host,
+                          const std::string& path,
+                          const std::string& boundary,
+                          int64_t contentLength) {
   std::string r = "POST " + path + " HTTP/1.1\r\n";
   if (!host.empty()) r += "Host: " + host + "\r\n";
   // the delimiter line starts with two dashes that the parameter leaves out
@@ -99,9 +101,12 @@ int64_t ParseChunkSize(const std::string& line) {
   for (size_t i = 0; i < end; ++i) {
     char c = line[i];
     int digit = 0;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
     size = size * 16 + digit;
   }
   return size > INT32_MAX ? -1 : size;

@@ -22,8 +22,10 @@ inline constexpr char kUserAgentLine[] =
 
 std::string BuildHeadRequest(const std::string& host, const std::string& path);
 std::string BuildGetRequest(const std::string& host, const std::string& path);
-std::string BuildPostHead(const std::string& host, const std::string& path,
-                          const std::string& boundary, int64_t contentLength);
+std::string BuildPostHead(const std::string& host,
+                          const std::string& path,
+                          const std::string& boundary,
+                          int64_t contentLength);
 std::string BuildConnectRequest(const std::string& host, int port);
 
 // Collects a response head byte by byte. After a CR the next byte is taken

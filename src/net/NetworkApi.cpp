@@ -16,6 +16,8 @@ INetworkApi& NetworkApi() {
 ScopedNetworkApiOverride::ScopedNetworkApiOverride(INetworkApi* api)
     : previous_(g_override.exchange(api)) {}
 
-ScopedNetworkApiOverride::~ScopedNetworkApiOverride() { g_override.store(previous_); }
+ScopedNetworkApiOverride::~ScopedNetworkApiOverride() {
+  g_override.store(previous_);
+}
 
 }  // namespace orvane

@@ -56,8 +56,7 @@ class INetworkApi {
   // like send/recv: bytes moved, 0 (recv: peer closed), -1 on error
   virtual int Send(SocketId s, const char* data, int size) = 0;
   virtual int Recv(SocketId s, char* data, int size) = 0;
-  virtual int SendTo(SocketId s, const char* data, int size, uint32_t address,
-                     uint16_t port) = 0;
+  virtual int SendTo(SocketId s, const char* data, int size, uint32_t address, uint16_t port) = 0;
   virtual int RecvFrom(SocketId s, char* data, int size) = 0;
 };
 

@@ -1,8 +1,11 @@
 // The Winsock and IP Helper implementation of the network API.
+// winsock2.h first: windows.h and iphlpapi.h use its types
 #include <winsock2.h>
-#include <ws2tcpip.h>
-#include <iphlpapi.h>
+
 #include <windows.h>
+
+#include <iphlpapi.h>
+#include <ws2tcpip.h>
 
 #include <cstring>
 #include <vector>
@@ -13,7 +16,9 @@ namespace orvane {
 
 namespace {
 
-SOCKET S(SocketId s) { return static_cast<SOCKET>(s); }
+SOCKET S(SocketId s) {
+  return static_cast<SOCKET>(s);
+}
 
 sockaddr_in Endpoint(uint32_t address, uint16_t port) {
   sockaddr_in to{};

@@ -24,9 +24,8 @@ void ParseProxyList(const std::string& list, ProxySettings* proxy) {
       hostStart = eq + 1;
     }
     size_t colon = entry.find(':', hostStart);
-    std::string host = entry.substr(hostStart, colon == std::string::npos
-                                                   ? std::string::npos
-                                                   : colon - hostStart);
+    std::string host =
+        entry.substr(hostStart, colon == std::string::npos ? std::string::npos : colon - hostStart);
     int64_t port = 0;
     if (colon != std::string::npos) port = ParseInt64(entry.substr(colon + 1));
     if (port < 0 || port > 65535) port = 0;

@@ -29,7 +29,9 @@ ResolverSettings ProcessResolver() {
 
 CTCPClient::CTCPClient() : api_(NetworkApi()) {}
 
-CTCPClient::~CTCPClient() { CloseSocket(); }
+CTCPClient::~CTCPClient() {
+  CloseSocket();
+}
 
 void CTCPClient::SetHost(const std::string& host, int port) {
   host_ = host;
@@ -200,7 +202,8 @@ void CTCPClient::RecvExact(char* buffer, int64_t n) {
   }
 }
 
-void CTCPClient::ReadHead(std::vector<std::string>* lines, std::string* status,
+void CTCPClient::ReadHead(std::vector<std::string>* lines,
+                          std::string* status,
                           int64_t* contentLength) {
   HeadScanner scanner;
   char c = 0;

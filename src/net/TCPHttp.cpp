@@ -4,10 +4,14 @@
 
 namespace orvane {
 
-CTCPHttp::CTCPHttp(const std::string& host, int port) { SetHostWithFallback(host, port); }
+CTCPHttp::CTCPHttp(const std::string& host, int port) {
+  SetHostWithFallback(host, port);
+}
 
-void CTCPHttp::Head(const std::string& host, const std::string& path,
-                    std::vector<std::string>* lines, std::string* status) {
+void CTCPHttp::Head(const std::string& host,
+                    const std::string& path,
+                    std::vector<std::string>* lines,
+                    std::string* status) {
   std::string request = BuildHeadRequest(host, path);
   Connect();
   SendAll(request);
@@ -15,8 +19,11 @@ void CTCPHttp::Head(const std::string& host, const std::string& path,
   ReadHead(lines, status, &ignored);
 }
 
-void CTCPHttp::Get(const std::string& host, const std::string& path, std::string* status,
-                   int64_t* contentLength, std::vector<std::string>* lines) {
+void CTCPHttp::Get(const std::string& host,
+                   const std::string& path,
+                   std::string* status,
+                   int64_t* contentLength,
+                   std::vector<std::string>* lines) {
   std::string request = BuildGetRequest(host, path);
   Connect();
   SendAll(request);
@@ -35,8 +42,7 @@ std::string CTCPHttp::GetBody(const std::string& host, const std::string& path) 
   return body;
 }
 
-std::string CTCPHttp::PostForm(const std::string& host, const std::string& path,
-                               HttpForm& form) {
+std::string CTCPHttp::PostForm(const std::string& host, const std::string& path, HttpForm& form) {
   int64_t total = form.BeginBody();
   std::string head = BuildPostHead(host, path, form.boundary(), total);
   Connect();

@@ -17,10 +17,15 @@ class CTCPHttp : public CTCPClient {
   CTCPHttp(const std::string& host, int port);
 
   // an empty host sends no Host line
-  void Head(const std::string& host, const std::string& path, std::vector<std::string>* lines,
+  void Head(const std::string& host,
+            const std::string& path,
+            std::vector<std::string>* lines,
             std::string* status);
-  void Get(const std::string& host, const std::string& path, std::string* status,
-           int64_t* contentLength, std::vector<std::string>* lines);
+  void Get(const std::string& host,
+           const std::string& path,
+           std::string* status,
+           int64_t* contentLength,
+           std::vector<std::string>* lines);
   // the body when the status is "200", else empty; a missing or zero
   // Content-Length means a chunked body
   std::string GetBody(const std::string& host, const std::string& path);

@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string input(reinterpret_cast<const char*>(data), size);
   orvane::HeadScanner head;
   size_t at = 0;
-  while (at < input.size() && !head.Add(input[at])) ++at;
+  while (at < input.size() && !head.Add(input[at]))
+    ++at;
   if (head.text().size() > orvane::kMaxHeadBytes) __builtin_trap();
   orvane::ResponseHead parsed = orvane::ParseHead(head.text());
   if (parsed.status.size() > 3) __builtin_trap();
@@ -26,8 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (line.text().size() > orvane::kMaxChunkLineBytes) __builtin_trap();
     int64_t n = orvane::ParseChunkSize(line.text());
     if (n > INT32_MAX || n < -1) __builtin_trap();
-    if (n > 0) pos += static_cast<size_t>(n) < input.size() - pos ? static_cast<size_t>(n)
-                                                                  : input.size() - pos;
+    if (n > 0)
+      pos +=
+          static_cast<size_t>(n) < input.size() - pos ? static_cast<size_t>(n) : input.size() - pos;
   }
   return 0;
 }

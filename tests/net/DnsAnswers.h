@@ -18,15 +18,20 @@ class Bytes : public std::vector<uint8_t> {
     push_back(b);
     return *this;
   }
-  Bytes& U16(uint16_t v) { return Byte(static_cast<uint8_t>(v >> 8)).Byte(static_cast<uint8_t>(v)); }
-  Bytes& U32(uint32_t v) { return U16(static_cast<uint16_t>(v >> 16)).U16(static_cast<uint16_t>(v)); }
+  Bytes& U16(uint16_t v) {
+    return Byte(static_cast<uint8_t>(v >> 8)).Byte(static_cast<uint8_t>(v));
+  }
+  Bytes& U32(uint32_t v) {
+    return U16(static_cast<uint16_t>(v >> 16)).U16(static_cast<uint16_t>(v));
+  }
   Bytes& Text(const std::string& s) {
     insert(end(), s.begin(), s.end());
     return *this;
   }
   Bytes& Label(const std::string& s) { return Byte(static_cast<uint8_t>(s.size())).Text(s); }
   Bytes& Name(const std::vector<std::string>& labels) {
-    for (const auto& l : labels) Label(l);
+    for (const auto& l : labels)
+      Label(l);
     return Byte(0);
   }
   Bytes& Pointer(size_t offset) {

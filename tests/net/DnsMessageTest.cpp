@@ -13,7 +13,9 @@ namespace {
 
 using test::Bytes;
 
-std::string Dotted(uint32_t a) { return FormatIPv4(a); }
+std::string Dotted(uint32_t a) {
+  return FormatIPv4(a);
+}
 
 TEST(DnsIPv4, ParseAcceptsOnlyFourDecimalNumbers) {
   struct Case {
@@ -44,7 +46,9 @@ TEST(DnsIPv4, ParseAcceptsOnlyFourDecimalNumbers) {
   for (const auto& c : cases) {
     uint32_t a = 0x5A5A5A5A;
     EXPECT_EQ(ParseIPv4(c.text, &a), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(std::memcmp(&a, c.bytes, 4), 0) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(std::memcmp(&a, c.bytes, 4), 0) << c.text;
+    }
   }
 }
 
@@ -62,12 +66,12 @@ TEST(DnsIPv4, FormatWritesDottedTextOrNothing) {
 TEST(DnsQuery, MatchesTheWireLayoutByteForByte) {
   std::string q = BuildDnsQuery("cdn.orvane.test", 0x1234);
   const unsigned char expected[] = {
-      0x34, 0x12,  // id, machine (little-endian) order
-      0x01, 0x00,  // recursion desired
-      0, 1, 0, 0, 0, 0, 0, 0,  // one question
-      3, 'c', 'd', 'n', 6, 'o', 'r', 'v', 'a', 'n', 'e', 4, 't', 'e', 's', 't', 0,
-      0, 1,  // QTYPE A
-      0, 1,  // QCLASS IN
+      0x34, 0x12,                              // id, machine (little-endian) order
+      0x01, 0x00,                              // recursion desired
+      0,    1,    0,   0,   0,   0,   0,   0,  // one question
+      3,    'c',  'd', 'n', 6,   'o', 'r', 'v', 'a', 'n',
+      'e',  4,    't', 'e', 's', 't', 0,   0,   1,  // QTYPE A
+      0,    1,                                      // QCLASS IN
   };
   ASSERT_EQ(q.size(), sizeof(expected));
   EXPECT_EQ(std::memcmp(q.data(), expected, sizeof(expected)), 0);
@@ -89,7 +93,8 @@ TEST(DnsQuery, RefusesNamesItCannotEncode) {
   EXPECT_EQ(BuildDnsQuery(std::string(64, 'x') + ".test", 1), "");
   EXPECT_NE(BuildDnsQuery(std::string(63, 'x') + ".test", 1), "");
   std::string longName;
-  for (int i = 0; i < 5; ++i) longName += std::string(60, 'a' + i) + ".";
+  for (int i = 0; i < 5; ++i)
+    longName += std::string(60, 'a' + i) + ".";
   EXPECT_EQ(BuildDnsQuery(longName, 1), "");  // 305 bytes on the wire
 }
 
@@ -158,11 +163,13 @@ TEST(DnsName, RejectsMalformedNames) {
   label63.Byte(63).Text(std::string(63, 'x')).Byte(0);
   EXPECT_TRUE(read(label63, 12));
   Bytes tooLong(12, 0);  // 4 x 64 + 1 = 257 bytes on the wire
-  for (int i = 0; i < 4; ++i) tooLong.Byte(63).Text(std::string(63, 'x'));
+  for (int i = 0; i < 4; ++i)
+    tooLong.Byte(63).Text(std::string(63, 'x'));
   tooLong.Byte(0);
   EXPECT_FALSE(read(tooLong, 12));
   Bytes longest(12, 0);  // 3 x 64 + 62 + 1 = 255
-  for (int i = 0; i < 3; ++i) longest.Byte(63).Text(std::string(63, 'x'));
+  for (int i = 0; i < 3; ++i)
+    longest.Byte(63).Text(std::string(63, 'x'));
   longest.Byte(61).Text(std::string(61, 'x')).Byte(0);
   EXPECT_TRUE(read(longest, 12));
   // position outside the message
@@ -208,7 +215,8 @@ TEST(DnsAnswer, CnameThenA) {
 
 TEST(DnsAnswer, OnlyTheFirstTwentyAnswersCount) {
   test::Answer a("many.orvane.test");
-  for (int i = 1; i <= 25; ++i) a.A("10.0.0." + std::to_string(i));
+  for (int i = 1; i <= 25; ++i)
+    a.A("10.0.0." + std::to_string(i));
   AddressList out;
   ASSERT_EQ(ParseDnsAnswer(a.data(), a.size(), a.queryLength(), &out), 0);
   ASSERT_EQ(out.count, 20);
@@ -228,7 +236,9 @@ TEST(DnsAnswer, NoAddressIsAFailure) {
   aliases.Cname("b.orvane.test").Cname("c.orvane.test");
   EXPECT_EQ(ParseDnsAnswer(aliases.data(), aliases.size(), aliases.queryLength(), &out), -1);
   test::Answer other("txt.orvane.test");
-  other.Record(16, "\x03" "abc");
+  other.Record(16,
+               "\x03"
+               "abc");
   EXPECT_EQ(ParseDnsAnswer(other.data(), other.size(), other.queryLength(), &out), -1);
   EXPECT_EQ(out.count, 0);
 }

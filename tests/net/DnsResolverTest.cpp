@@ -16,7 +16,8 @@ class DnsResolver : public ::testing::Test {
   // the answer to whatever query the resolver sends, with the addresses
   void AnswerWith(const std::string& host, std::vector<std::string> addresses) {
     test::Answer a(host, api_.queryId);
-    for (const auto& d : addresses) a.A(d);
+    for (const auto& d : addresses)
+      a.A(d);
     api_.answer.assign(reinterpret_cast<const char*>(a.data()), a.size());
   }
 

@@ -27,12 +27,12 @@ class FakeNetworkApi : public INetworkApi {
   std::set<std::string> listening;  // "a.b.c.d:port" that accept a connect
   std::set<std::string> silent;     // connects to these never complete
   bool waitFails = false;
-  int pendingError = 0;             // else refused when not listening
-  std::string incoming;        // what the peer sends, handed out in pieces
-  int recvPiece = 1 << 20;     // at most this many bytes per Recv
-  int recvFailsAt = -1;        // Recv returns -1 once this many bytes are out
-  int sendResult = 0;          // 0: accept everything; otherwise returned as is
-  int sendPiece = 1 << 20;     // at most this many bytes per Send
+  int pendingError = 0;     // else refused when not listening
+  std::string incoming;     // what the peer sends, handed out in pieces
+  int recvPiece = 1 << 20;  // at most this many bytes per Recv
+  int recvFailsAt = -1;     // Recv returns -1 once this many bytes are out
+  int sendResult = 0;       // 0: accept everything; otherwise returned as is
+  int sendPiece = 1 << 20;  // at most this many bytes per Send
   // UDP
   bool failSendTo = false;
   WaitResult answerWait = WaitResult::kReady;
@@ -95,8 +95,7 @@ class FakeNetworkApi : public INetworkApi {
     if (recvFailsAt >= 0 && handedOut_ >= static_cast<size_t>(recvFailsAt)) return -1;
     size_t left = incoming.size() - handedOut_;
     size_t n = std::min<size_t>({left, static_cast<size_t>(size), static_cast<size_t>(recvPiece)});
-    if (recvFailsAt >= 0)
-      n = std::min<size_t>(n, static_cast<size_t>(recvFailsAt) - handedOut_);
+    if (recvFailsAt >= 0) n = std::min<size_t>(n, static_cast<size_t>(recvFailsAt) - handedOut_);
     incoming.copy(data, n, handedOut_);
     handedOut_ += n;
     return static_cast<int>(n);

@@ -27,9 +27,9 @@ TEST(HttpForm, TwoFieldsByteForByte) {
   form.AddField("a", "1");
   int pieces = 0;
   std::string body = Produce(form, &pieces);
-  EXPECT_EQ(body, B + "\r\n" + "Content-Disposition: form-data; name=\"a\"\r\n\r\n" + "1\r\n" +
-                      B + "\r\n" + "Content-Disposition: form-data; name=\"b\"\r\n\r\n" + "2\r\n" +
-                      B + "--\r\n");
+  EXPECT_EQ(body, B + "\r\n" + "Content-Disposition: form-data; name=\"a\"\r\n\r\n" + "1\r\n" + B +
+                      "\r\n" + "Content-Disposition: form-data; name=\"b\"\r\n\r\n" + "2\r\n" + B +
+                      "--\r\n");
   EXPECT_EQ(pieces, 2);  // one per field, the closing delimiter with the last
   EXPECT_EQ(static_cast<int64_t>(body.size()), form.totalLength());
   EXPECT_EQ(B.size(), 42u);
@@ -44,7 +44,8 @@ TEST(HttpForm, LengthMatchesForAnyForm) {
   };
   for (const auto& fields : forms) {
     HttpForm form;
-    for (const auto& [k, v] : fields) form.AddField(k, v);
+    for (const auto& [k, v] : fields)
+      form.AddField(k, v);
     std::string body = Produce(form);
     EXPECT_EQ(static_cast<int64_t>(body.size()), form.totalLength()) << fields.size();
   }

@@ -28,13 +28,14 @@ TEST(HttpRequest, GetTextByteForByte) {
 }
 
 TEST(HttpRequest, PostHeadAndConnect) {
-  EXPECT_EQ(BuildPostHead("conv.orvane.test", "/v1/install/kelmor",
-                          "-----------------------------7da1f4c300560", 321),
-            "POST /v1/install/kelmor HTTP/1.1\r\n"
-            "Host: conv.orvane.test\r\n"
-            "Content-Type: multipart/form-data; boundary=---------------------------7da1f4c300560\r\n"
-            "Content-Length: 321\r\n"
-            "Connection: close\r\n\r\n");
+  EXPECT_EQ(
+      BuildPostHead("conv.orvane.test", "/v1/install/kelmor",
+                    "-----------------------------7da1f4c300560", 321),
+      "POST /v1/install/kelmor HTTP/1.1\r\n"
+      "Host: conv.orvane.test\r\n"
+      "Content-Type: multipart/form-data; boundary=---------------------------7da1f4c300560\r\n"
+      "Content-Length: 321\r\n"
+      "Connection: close\r\n\r\n");
   EXPECT_EQ(BuildPostHead("", "/p", "--ab", 5000000000LL),
             "POST /p HTTP/1.1\r\n"
             "Content-Type: multipart/form-data; boundary=ab\r\n"
@@ -82,11 +83,11 @@ TEST(HttpHead, StatusLinesAndContentLength) {
   } cases[] = {
       {"HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\n", "200", 5, 2},
       {"HTTP/1.1 404 Not Found\r\n\r\n", "404", 0, 1},
-      {"HTTP/1.1 200\r\n\r\n", "200", 0, 1},          // exactly 12 characters
-      {"HTTP/1.1 20\r\n\r\n", "", 0, 1},              // shorter than 12
+      {"HTTP/1.1 200\r\n\r\n", "200", 0, 1},  // exactly 12 characters
+      {"HTTP/1.1 20\r\n\r\n", "", 0, 1},      // shorter than 12
       {"\r\n\r\n", "", 0, 0},
       {"HTTP/1.1 200 OK\r\ncontent-length: 5\r\n\r\n", "200", 0, 2},  // case matters
-      {"HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n", "200", 0, 2},   // 15 characters
+      {"HTTP/1.1 200 OK\r\nContent-Length:\r\n\r\n", "200", 0, 2},    // 15 characters
       {"HTTP/1.1 200 OK\r\nContent-Length:7\r\n\r\n", "200", 7, 2},
       {"HTTP/1.1 200 OK\r\nContent-Length:   42\r\n\r\n", "200", 42, 2},
       {"HTTP/1.1 200 OK\r\nContent-Length: 1\r\nContent-Length: 2\r\n\r\n", "200", 1, 3},
@@ -131,17 +132,18 @@ TEST(HttpChunk, SizeRules) {
       {"1A\r\n", 26},
       {"00000010\r\n", 16},
       {"7fffffff\r\n", 0x7fffffff},
-      {"80000000\r\n", -1},   // beyond 31 bits
+      {"80000000\r\n", -1},  // beyond 31 bits
       {"ffffffff\r\n", -1},
       {"123456789\r\n", -1},  // a ninth digit would be lost
       {"1234567890", -1},     // no CR LF
       {"5", -1},
       {"", -1},
-      {"5;name=v\r\n", 5},    // an extension ends the size
-      {"g\r\n", 0},           // any other character is the digit 0
+      {"5;name=v\r\n", 5},  // an extension ends the size
+      {"g\r\n", 0},         // any other character is the digit 0
       {"1g\r\n", 16},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParseChunkSize(c.line), c.size) << c.line;
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseChunkSize(c.line), c.size) << c.line;
 }
 
 TEST(HttpTunnel, OpensOnlyOnStatus200) {

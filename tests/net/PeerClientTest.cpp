@@ -44,9 +44,9 @@ class Peers : public ::testing::Test {
 TEST_F(Peers, NginxBodiesWithLengthAndChunked) {
   EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/small.txt"),
             test::kSmallTxt);
-  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/big.bin"),
-            test::BigBin());
-  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/chunked.shtml"), "Apart one\nB\n");
+  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/big.bin"), test::BigBin());
+  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/chunked.shtml"),
+            "Apart one\nB\n");
   EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/missing"), "");
   EXPECT_TRUE(Events().empty());
 }
@@ -107,7 +107,8 @@ TEST_F(Peers, PostContentLengthEqualsTheBytesSent) {
   form.BeginBody();
   std::string expected;
   int64_t n = 0;
-  while (form.NextPiece(&n)) expected += form.out();
+  while (form.NextPiece(&n))
+    expected += form.out();
   EXPECT_EQ(body, expected);
   EXPECT_EQ(head.substr(0, 33), "POST /echo HTTP/1.1\r\nHost: conv.o");
 }
@@ -118,9 +119,9 @@ TEST_F(Peers, ResponsesRealServersDoNotSend) {
     const char* body;
     const char* failure;
   } cases[] = {
-      {"/short-status", "", ""},         // status line under 12 characters
-      {"/lower-length", "hello", ""},    // content-length not recognised: chunked
-      {"/zero-length", "hello", ""},     // Content-Length: 0 with 200: chunked
+      {"/short-status", "", ""},       // status line under 12 characters
+      {"/lower-length", "hello", ""},  // content-length not recognised: chunked
+      {"/zero-length", "hello", ""},   // Content-Length: 0 with 200: chunked
       {"/chunked-hello", "hello", ""},
       {"/status-404", "", ""},
       {"/chunk-10", "", "Read body stream error"},
@@ -189,7 +190,8 @@ TEST_F(Peers, AbortEndsABlockedReceive) {
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   auto start = Clock::now();
   http.Abort();
-  while (!done && test::SecondsSince(start) < 20) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  while (!done && test::SecondsSince(start) < 20)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   EXPECT_TRUE(done);
   worker.join();
   EXPECT_TRUE(failure == "Server can't send data" || failure == "socket recv failed" ||
@@ -266,8 +268,7 @@ TEST_F(Peers, ResolverFallbackEndToEnd) {
   EXPECT_EQ(Events(), std::vector<std::string>{"event vNetworkCheck {conn_type=1, host_name=" +
                                                std::string(config::kPublicDns[0]) +
                                                ", network_type=DNS解析}"});
-  EXPECT_EQ(FailureOf([] { CTCPHttp http("missing.orvane.test", 80); }),
-            "Can't resolve host name");
+  EXPECT_EQ(FailureOf([] { CTCPHttp http("missing.orvane.test", 80); }), "Can't resolve host name");
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ namespace orvane::test {
 inline const std::string kSmallTxt = "hello from the cdn\n";
 inline std::string BigBin() {
   std::string s(300000, '\0');
-  for (size_t i = 0; i < s.size(); ++i) s[i] = static_cast<char>(i % 251);
+  for (size_t i = 0; i < s.size(); ++i)
+    s[i] = static_cast<char>(i % 251);
   return s;
 }
 

@@ -14,7 +14,8 @@ const wchar_t kConnections[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\Connections";
 
 void PutDword(std::vector<BYTE>* out, uint32_t v) {
-  for (int i = 0; i < 4; ++i) out->push_back(static_cast<BYTE>(v >> (8 * i)));
+  for (int i = 0; i < 4; ++i)
+    out->push_back(static_cast<BYTE>(v >> (8 * i)));
 }
 
 void PutText(std::vector<BYTE>* out, const std::string& text) {
@@ -36,7 +37,8 @@ std::vector<BYTE> ConnectionSettings(const std::string& proxyList, const std::st
   PutText(&out, proxyList);
   PutText(&out, "");
   PutText(&out, scriptUrl);
-  for (int i = 0; i < 8; ++i) PutDword(&out, 0);
+  for (int i = 0; i < 8; ++i)
+    PutDword(&out, 0);
   return out;
 }
 
@@ -63,6 +65,8 @@ ScopedProxyConfig::~ScopedProxyConfig() {
   ::RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
   if (scratch_) ::RegCloseKey(scratch_);
   ::RegDeleteTreeW(HKEY_CURRENT_USER, kScratch);
+  // the parent too, unless another test keeps something there
+  ::RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\OrvaneTest");
 }
 
 }  // namespace orvane::test
