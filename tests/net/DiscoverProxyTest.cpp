@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "net/NetworkCheck.h"
@@ -42,6 +44,17 @@ TEST(DiscoverProxy, FixedListsOfTheUser) {
       EXPECT_EQ(p.port, c.port) << c.list;
     }
   }
+}
+
+TEST(DiscoverProxy, ScratchConfigurationLeavesNothingBehind) {
+  { ScopedProxyConfig config("127.0.0.20:8888"); }
+  HKEY key = nullptr;
+  EXPECT_NE(
+      ::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\OrvaneTest\\ProxyConfig", 0, KEY_READ, &key),
+      ERROR_SUCCESS);
+  // and the process reads the prefix's own configuration again
+  ProxySettings p = Discover();
+  EXPECT_EQ(p.type, 0);
 }
 
 }  // namespace

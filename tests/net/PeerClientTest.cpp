@@ -12,6 +12,7 @@
 #include "app/AppGlobals.h"
 #include "net/DnsResolver.h"
 #include "net/HttpWire.h"
+#include "net/NetworkApi.h"
 #include "net/NetworkCheck.h"
 #include "net/PeerTest.h"
 #include "net/TCPHttp.h"
@@ -252,6 +253,19 @@ TEST_F(Peers, OwnResolverOnAnswersDnsmasqDoesNotGive) {
   auto start = Clock::now();
   EXPECT_EQ(ResolveByUdp("silent.fault.test", &out, "127.0.0.35"), -1);
   EXPECT_GT(test::SecondsSince(start), 2.0);  // it did wait for the answer
+  EXPECT_LT(test::SecondsSince(start), 30.0);
+}
+
+// the real side of the seam: GetNetworkParams reads the namespace's
+// resolv.conf (tests/peers/resolv.conf), where nothing answers
+TEST_F(Peers, SystemDnsServers) {
+  std::vector<std::string> servers;
+  ASSERT_TRUE(SystemNetworkApi().DnsServers(&servers));
+  ASSERT_FALSE(servers.empty());
+  EXPECT_EQ(servers[0], "127.0.0.1");
+  AddressList out;
+  auto start = Clock::now();
+  EXPECT_EQ(ResolveByUdp("dnsonly.orvane.test", &out, nullptr), -1);
   EXPECT_LT(test::SecondsSince(start), 30.0);
 }
 
