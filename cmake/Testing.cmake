@@ -1,10 +1,14 @@
 # orvane_add_tests(<name> SOURCES <pure tests...> [WIN_SOURCES <Wine-only tests...>]
-#                  [LIBS <libs...>] [PROPERTIES <ctest properties...>])
+#                  [LIBS <libs...>] [PROPERTIES <ctest properties...>] [TARGET <target>]
+#                  [FIXTURES <fixtures...>])
 #
 # Pure tests build natively (under the sanitizers) and for Windows (under
 # Wine); Wine-only tests join them in the Windows build. Each test case
 # becomes its own ctest test, named "native.<name>.<Suite>.<Case>" or
-# "wine.<name>.<Suite>.<Case>".
+# "wine.<name>.<Suite>.<Case>". TARGET (default <name>_tests) lets one
+# subsystem have several test programs, for cases that need other ctest
+# properties (peers, resource locks). FIXTURES: fixtures every case requires
+# (PROPERTIES cannot carry a list value through test discovery).
 include(GoogleTest)
 
 set(ORVANE_TEST_TIMEOUT 120 CACHE STRING "default time limit of one test case in seconds")
@@ -15,8 +19,11 @@ else()
 endif()
 
 function(orvane_add_tests name)
-  cmake_parse_arguments(T "" "" "SOURCES;WIN_SOURCES;LIBS;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "TARGET" "SOURCES;WIN_SOURCES;LIBS;PROPERTIES;FIXTURES" ${ARGN})
   set(target ${name}_tests)
+  if(T_TARGET)
+    set(target ${T_TARGET})
+  endif()
   set(sources ${T_SOURCES})
   if(WIN32)
     list(APPEND sources ${T_WIN_SOURCES})
@@ -37,6 +44,15 @@ function(orvane_add_tests name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ORVANE_TEST_TIMEOUT} ${T_PROPERTIES})
+  if(T_FIXTURES)
+    # read by ctest after the discovered tests, whose names it then knows
+    set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_fixtures.cmake)
+    file(WRITE ${script}
+      "if(DEFINED ${target}_TESTS)\n"
+      "  set_tests_properties(\${${target}_TESTS} PROPERTIES FIXTURES_REQUIRED \"${T_FIXTURES}\")\n"
+      "endif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
+  endif()
 endfunction()
 
 # orvane_add_peer(<name> [WAIT_TCP host:port...] [WAIT_UDP host:port...]

@@ -1,0 +1,279 @@
+#include "net/TCPClient.h"
+
+#include "app/AppGlobals.h"
+#include "net/DnsResolver.h"
+#include "net/HttpWire.h"
+#include "net/NetworkCheck.h"
+#include "platform/Error.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr int kProxyConnectWaitMs = 1000;
+// how often a direct connect in progress looks for Abort
+constexpr int kAbortPollMs = 100;
+constexpr int kTunnelAnswerBytes = 1023;
+
+ProxySettings ProcessProxy() {
+  AppGlobals* g = GetAppGlobals();
+  return g ? g->Proxy() : ProxySettings();
+}
+
+ResolverSettings ProcessResolver() {
+  AppGlobals* g = GetAppGlobals();
+  return g ? g->Resolver() : ResolverSettings();
+}
+
+}  // namespace
+
+CTCPClient::CTCPClient() : api_(NetworkApi()) {}
+
+CTCPClient::~CTCPClient() {
+  CloseSocket();
+}
+
+void CTCPClient::SetHost(const std::string& host, int port) {
+  host_ = host;
+  port_ = static_cast<uint16_t>(port);
+  uint32_t address = 0;
+  bool found = false;
+  if (resolver_.mode == 0) {
+    found = api_.LookupHost(host, &address);
+  } else if (resolver_.mode == 1) {
+    AddressList list;
+    if (ResolveByUdp(host.c_str(), &list, resolver_.server.c_str()) == 0 && list.count > 0) {
+      std::string dotted = FormatIPv4(list.addresses[0]);
+      // the system resolver turns the dotted text into the address without
+      // asking anyone
+      found = api_.LookupHost(dotted, &address);
+      if (found) host_ = dotted;
+    }
+  }
+  if (!found) throw Error("Can't resolve host name");
+  address_ = address;
+}
+
+void CTCPClient::SetHostWithFallback(const std::string& host, int port) {
+  resolver_ = ProcessResolver();
+  try {
+    SetHost(host, port);
+    return;
+  } catch (const std::exception&) {
+  }
+  resolver_.mode = 1;
+  resolver_.server = PublicDnsServer(0);
+  SetHost(host, port);
+  RecordResolverFallback(resolver_);
+}
+
+void CTCPClient::SetRecvTimeout(int32_t ms) {
+  if (socket_ != kNoSocket && ms != recvTimeout_ && ms != -1) api_.SetTimeout(socket_, true, ms);
+  recvTimeout_ = ms;
+}
+
+void CTCPClient::SetSendTimeout(int32_t ms) {
+  if (socket_ != kNoSocket && ms != sendTimeout_ && ms != -1) api_.SetTimeout(socket_, false, ms);
+  sendTimeout_ = ms;
+}
+
+void CTCPClient::Connect() {
+  proxy_ = ProcessProxy();
+  try {
+    ConnectOnce();
+    return;
+  } catch (const std::exception&) {
+    ThrowIfAborted();
+  }
+  ++connectFailures_;
+  if (connectFailures_ % 2 == 1) {
+    DiscoverProxy("http://" + host_, &proxy_);
+  } else {
+    proxy_.type = 0;
+  }
+  ConnectOnce();
+  RecordProxyFallback(proxy_);
+}
+
+SocketId CTCPClient::OpenSocket() {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (socket_ != kNoSocket) {
+    api_.Close(socket_);
+    socket_ = kNoSocket;
+  }
+  ThrowIfAborted();
+  socket_ = api_.OpenTcp();
+  if (socket_ == kNoSocket) throw Error("Can't create socket");
+  return socket_;
+}
+
+void CTCPClient::ConnectOnce() {
+  SocketId s = OpenSocket();
+  if (proxy_.type == 0) {
+    // one more try on the same socket
+    if (!ConnectDirect(s) && !ConnectDirect(s)) throw Error("Connect failed");
+  } else {
+    ConnectThroughProxy(s);
+  }
+  ThrowIfAborted();
+  if (recvTimeout_ != -1) api_.SetTimeout(s, true, recvTimeout_);
+  if (sendTimeout_ != -1) api_.SetTimeout(s, false, sendTimeout_);
+  switch (proxy_.type) {
+    case 0:
+      return;
+    case 1:
+      if (!OpenTunnel()) throw Error("Proxy failed");
+      return;
+    default:
+      throw Error("Proxy not support");
+  }
+}
+
+// As long as a blocking connect, but Abort ends it: the connect runs
+// non-blocking while this thread waits for it in short steps.
+bool CTCPClient::ConnectDirect(SocketId s) {
+  if (!api_.SetNonBlocking(s, true)) return api_.Connect(s, address_, port_);
+  bool connected = api_.Connect(s, address_, port_);
+  while (!connected) {
+    ThrowIfAborted();
+    WaitResult w = api_.WaitWritable(s, kAbortPollMs);
+    if (w == WaitResult::kTimeout) continue;
+    if (w == WaitResult::kError || api_.PendingError(s) != 0) break;
+    connected = true;
+  }
+  ThrowIfAborted();
+  return api_.SetNonBlocking(s, false) && connected;
+}
+
+void CTCPClient::ConnectThroughProxy(SocketId s) {
+  if (!api_.SetNonBlocking(s, true)) throw Error("Can't set not block");
+  uint32_t proxyAddress = 0;
+  // a proxy host that does not resolve fails like a proxy that does not answer
+  if (!api_.LookupHost(proxy_.host, &proxyAddress)) throw Error("Can't connect proxy server");
+  if (!api_.Connect(s, proxyAddress, proxy_.port)) {
+    if (api_.WaitWritable(s, kProxyConnectWaitMs) != WaitResult::kReady ||
+        api_.PendingError(s) != 0)
+      throw Error("Can't connect proxy server");
+  }
+  if (!api_.SetNonBlocking(s, false)) throw Error("Can't set block");
+}
+
+bool CTCPClient::OpenTunnel() {
+  std::string request = BuildConnectRequest(host_, port_);
+  api_.Send(socket_, request.data(), static_cast<int>(request.size()));
+  // the proxy's whole answer head, so that none of it is taken for the
+  // server's answer later
+  HeadScanner answer;
+  char c = 0;
+  for (;;) {
+    int got = api_.Recv(socket_, &c, 1);
+    if (got <= 0) {
+      if (answer.text().empty()) return false;
+      break;
+    }
+    if (answer.Add(c)) break;
+  }
+  return TunnelOpened(answer.text().substr(0, kTunnelAnswerBytes));
+}
+
+void CTCPClient::SendAll(const std::string& data) {
+  size_t sent = 0;
+  while (sent < data.size()) {
+    ThrowIfAborted();
+    size_t left = data.size() - sent;
+    int chunk = left > (1u << 30) ? (1 << 30) : static_cast<int>(left);
+    int n = api_.Send(socket_, data.data() + sent, chunk);
+    if (n < 0) throw Error("socket send failed");
+    if (n == 0) throw Error("Server can't recv data");
+    sent += static_cast<size_t>(n);
+  }
+}
+
+void CTCPClient::RecvExact(char* buffer, int64_t n) {
+  int64_t got = 0;
+  while (got < n) {
+    ThrowIfAborted();
+    int64_t left = n - got;
+    int chunk = left > (1 << 30) ? (1 << 30) : static_cast<int>(left);
+    int r = api_.Recv(socket_, buffer + got, chunk);
+    if (r < 0) throw Error("socket recv failed");
+    if (r == 0) throw Error("Server can't send data");
+    got += r;
+  }
+}
+
+void CTCPClient::ReadHead(std::vector<std::string>* lines,
+                          std::string* status,
+                          int64_t* contentLength) {
+  HeadScanner scanner;
+  char c = 0;
+  do {
+    RecvExact(&c, 1);
+  } while (!scanner.Add(c));
+  ResponseHead head = ParseHead(scanner.text());
+  if (lines) *lines = std::move(head.lines);
+  if (status) *status = head.status;
+  if (contentLength) *contentLength = head.contentLength;
+}
+
+std::string CTCPClient::ReadBody(int64_t n) {
+  if (n <= 0) return {};
+  if (n > kMaxBodyBytes) throw Error("Body too large");
+  std::string body(static_cast<size_t>(n), '\0');
+  RecvExact(&body[0], n);
+  return body;
+}
+
+void CTCPClient::ReadChunkedBody(std::string* body) {
+  auto readSize = [this] {
+    ChunkLineScanner line;
+    char c = 0;
+    do {
+      RecvExact(&c, 1);
+    } while (!line.Add(c));
+    return ParseChunkSize(line.text());
+  };
+  int64_t read = 0;
+  for (;;) {
+    int64_t size = readSize();
+    // a zero size is the CR LF after the previous chunk's data
+    if (size == 0) size = readSize();
+    if (size < 0) throw Error("Read body stream error");
+    if (size == 0) return;
+    if (size > kMaxBodyBytes - read) throw Error("Body too large");
+    size_t at = body->size();
+    body->resize(at + static_cast<size_t>(size));
+    RecvExact(&(*body)[at], size);
+    read += size;
+  }
+}
+
+int CTCPClient::SendSome(const char* data, int size) {
+  if (aborted_ || socket_ == kNoSocket) return -1;
+  return api_.Send(socket_, data, size);
+}
+
+int CTCPClient::RecvSome(char* buffer, int size) {
+  if (aborted_ || socket_ == kNoSocket) return -1;
+  return api_.Recv(socket_, buffer, size);
+}
+
+void CTCPClient::CloseSocket() {
+  std::lock_guard<std::mutex> hold(lock_);
+  if (socket_ != kNoSocket) api_.Close(socket_);
+  socket_ = kNoSocket;
+}
+
+void CTCPClient::Abort() {
+  std::lock_guard<std::mutex> hold(lock_);
+  aborted_ = true;
+  // shut down, not closed: the owner's thread may still be inside a call on
+  // this socket, and the handle must not be reused under it
+  if (socket_ != kNoSocket) api_.Shutdown(socket_);
+}
+
+void CTCPClient::ThrowIfAborted() const {
+  if (aborted_) throw Error("user cancel");
+}
+
+}  // namespace orvane

@@ -1,0 +1,36 @@
+// CTCPHttp: one HTTP/1.1 request over a CTCPClient connection (GET, HEAD or
+// a multipart POST), with "Connection: close". Construction resolves the
+// host, falling back to the own resolver; failures are thrown as in
+// CTCPClient.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "net/HttpForm.h"
+#include "net/TCPClient.h"
+
+namespace orvane {
+
+class CTCPHttp : public CTCPClient {
+ public:
+  CTCPHttp(const std::string& host, int port);
+
+  // an empty host sends no Host line
+  void Head(const std::string& host,
+            const std::string& path,
+            std::vector<std::string>* lines,
+            std::string* status);
+  void Get(const std::string& host,
+           const std::string& path,
+           std::string* status,
+           int64_t* contentLength,
+           std::vector<std::string>* lines);
+  // the body when the status is "200", else empty; a missing or zero
+  // Content-Length means a chunked body
+  std::string GetBody(const std::string& host, const std::string& path);
+  // the answer's body whatever its status
+  std::string PostForm(const std::string& host, const std::string& path, HttpForm& form);
+};
+
+}  // namespace orvane

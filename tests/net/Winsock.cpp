@@ -1,0 +1,20 @@
+// Winsock for the network tests, started before any test runs (the
+// installer starts version 1.1 at launch, and so do these tests).
+#include <winsock2.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class WinsockEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    WSADATA data;
+    ASSERT_EQ(::WSAStartup(MAKEWORD(1, 1), &data), 0);
+  }
+  void TearDown() override { ::WSACleanup(); }
+};
+
+const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
+
+}  // namespace
