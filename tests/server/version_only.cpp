@@ -1,0 +1,2 @@
+// an otherwise empty module that carries a version resource
+int VersionOnlyModule() { return 0; }
