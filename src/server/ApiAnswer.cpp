@@ -80,7 +80,8 @@ PackageRecord ReadPackageAnswer(const std::string& body, bool is64BitWindows) {
   record.size = ParseInt64(JsonText(Member(data, "size")));
   record.installationSize = ParseInt64(JsonText(Member(data, "installationSize")));
   record.md5 = JsonText(Member(data, "md5"));
-  if (record.size == 0) record.size = is64BitWindows ? kDefaultPackageSize64 : kDefaultPackageSize32;
+  if (record.size == 0)
+    record.size = is64BitWindows ? kDefaultPackageSize64 : kDefaultPackageSize32;
   if (record.installationSize == 0) record.installationSize = kDefaultInstallationSize;
   SortUrlsByWeight(&record.urls);
   return record;

@@ -70,8 +70,7 @@ std::string PostConversionReport(IApiTransport& transport,
                                  const std::string& host,
                                  const std::string& path,
                                  HttpForm& form) {
-  return LimitedAttempts(cancel, kReportAttempts,
-                         [&] { return transport.Post(host, path, form); });
+  return LimitedAttempts(cancel, kReportAttempts, [&] { return transport.Post(host, path, form); });
 }
 
 }  // namespace orvane

@@ -53,8 +53,8 @@ std::string CKMReportThread::ReadUid() {
   if (!FileExists(module)) return {};
   UniqueModule dll(::LoadLibraryW(module.c_str()));
   if (!dll) return {};
-  auto getUid =
-      reinterpret_cast<GetKmUidFn>(reinterpret_cast<void*>(::GetProcAddress(dll.get(), "GetKMUID")));
+  auto getUid = reinterpret_cast<GetKmUidFn>(
+      reinterpret_cast<void*>(::GetProcAddress(dll.get(), "GetKMUID")));
   char buffer[kUidBufferBytes] = {};
   if (getUid) getUid(buffer, kUidBufferBytes);
   // a module that fills the whole buffer still leaves a terminated text

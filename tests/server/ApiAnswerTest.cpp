@@ -33,10 +33,10 @@ TEST(ApiAnswer, TextConversionOfValues) {
     const char* json;
     const char* text;
   } cases[] = {
-      {R"({"v":"abc"})", "abc"},     {R"({"v":500})", "500"},
-      {R"({"v":-7})", "-7"},         {R"({"v":5000000000})", "5000000000"},
-      {R"({"v":true})", "true"},     {R"({"v":false})", "false"},
-      {R"({"v":null})", ""},         {R"({"v":"\u6816\u6728"})", "栖木"},
+      {R"({"v":"abc"})", "abc"}, {R"({"v":500})", "500"},
+      {R"({"v":-7})", "-7"},     {R"({"v":5000000000})", "5000000000"},
+      {R"({"v":true})", "true"}, {R"({"v":false})", "false"},
+      {R"({"v":null})", ""},     {R"({"v":"\u6816\u6728"})", "栖木"},
   };
   for (const Case& c : cases) {
     Json::Value root = ParseApiBody(c.json);
@@ -103,19 +103,19 @@ TEST(ApiAnswer, SizesAsNumbersOrNumericText) {
     const char* size;
     int64_t want;
   } cases[] = {
-      {"500", 500},           {"\"500\"", 500},     {"\" 500\"", 500},
-      {"0", 100616912},       {"\"0\"", 100616912}, {"\"abc\"", 100616912},
-      {"null", 100616912},    {"5000000000", 5000000000LL},
-      {"500.0", 500},         {"\"12kb\"", 12},
+      {"500", 500},         {"\"500\"", 500},
+      {"\" 500\"", 500},    {"0", 100616912},
+      {"\"0\"", 100616912}, {"\"abc\"", 100616912},
+      {"null", 100616912},  {"5000000000", 5000000000LL},
+      {"500.0", 500},       {"\"12kb\"", 12},
   };
   for (const Case& c : cases) {
-    std::string body =
-        std::string(R"({"code":"server.success","data":{"size":)") + c.size + "}}";
+    std::string body = std::string(R"({"code":"server.success","data":{"size":)") + c.size + "}}";
     EXPECT_EQ(ReadPackageAnswer(body, false).size, c.want) << c.size;
   }
-  EXPECT_EQ(ReadPackageAnswer(R"({"code":"server.success","data":{"versionCode":3}})", false)
-                .versionCode,
-            "3");
+  EXPECT_EQ(
+      ReadPackageAnswer(R"({"code":"server.success","data":{"versionCode":3}})", false).versionCode,
+      "3");
 }
 
 TEST(ApiAnswer, UrlListSortedByWeightKeepingTies) {
@@ -127,9 +127,8 @@ TEST(ApiAnswer, UrlListSortedByWeightKeepingTies) {
   SortUrlsByWeight(&none);
   EXPECT_TRUE(none.empty());
   // an empty address is no download location
-  EXPECT_TRUE(
-      ReadPackageAnswer(R"({"code":"server.success","data":{"downloadUrl":""}})", false)
-          .urls.empty());
+  EXPECT_TRUE(ReadPackageAnswer(R"({"code":"server.success","data":{"downloadUrl":""}})", false)
+                  .urls.empty());
 }
 
 TEST(ApiAnswer, WelcomeIsLaxerThanThePackageEnvelope) {
@@ -141,9 +140,9 @@ TEST(ApiAnswer, WelcomeIsLaxerThanThePackageEnvelope) {
   EXPECT_EQ(two.appName, "");
   EXPECT_EQ(two.advertisingAccountName, "");
 
-  WelcomeRecord all = ReadWelcomeAnswer(
-      R"({"code":"server.success","data":{"appId":40917263,"appName":"栖木工坊",)"
-      R"("welcomeUrl":"u","advertisingAccountName":"acc","kelmorOcpc":1}})");
+  WelcomeRecord all =
+      ReadWelcomeAnswer(R"({"code":"server.success","data":{"appId":40917263,"appName":"栖木工坊",)"
+                        R"("welcomeUrl":"u","advertisingAccountName":"acc","kelmorOcpc":1}})");
   EXPECT_EQ(all.appId, "40917263");
   EXPECT_EQ(all.appName, "栖木工坊");
   EXPECT_EQ(all.advertisingAccountName, "acc");
@@ -157,18 +156,17 @@ TEST(ApiAnswer, WelcomeIsLaxerThanThePackageEnvelope) {
     EXPECT_EQ(r.welcomeUrl, "") << body;
     EXPECT_FALSE(r.kelmorOcpc) << body;
   }
-  EXPECT_FALSE(ReadWelcomeAnswer(R"({"code":"server.success","data":{"kelmorOcpc":null}})")
-                   .kelmorOcpc);
+  EXPECT_FALSE(
+      ReadWelcomeAnswer(R"({"code":"server.success","data":{"kelmorOcpc":null}})").kelmorOcpc);
   EXPECT_FALSE(ReadWelcomeAnswer(R"({"code":"server.success","data":null})").kelmorOcpc);
 
   EXPECT_EQ(FailureOf([] { ReadWelcomeAnswer(""); }), "parse decrypt data error");
   EXPECT_EQ(FailureOf([] { ReadWelcomeAnswer("<html></html>"); }), "parse decrypt data error");
   EXPECT_NE(FailureOf([] { ReadWelcomeAnswer(R"({"code":0,"data":{}})"); }), "no failure");
   EXPECT_NE(FailureOf([] { ReadWelcomeAnswer(R"({"code":null,"data":{}})"); }), "no failure");
-  EXPECT_NE(FailureOf([] {
-              ReadWelcomeAnswer(R"({"code":"server.success","data":{"appName":{}}})");
-            }),
-            "no failure");
+  EXPECT_NE(
+      FailureOf([] { ReadWelcomeAnswer(R"({"code":"server.success","data":{"appName":{}}})"); }),
+      "no failure");
 }
 
 TEST(ApiAnswer, ConversionAnswerOnlyHasToBeJson) {

@@ -85,8 +85,7 @@ TEST(PackageAttempts, CancelEndsTheEndlessLoop) {
 
   // cancelled before the first cycle: nothing is sent
   ScriptedTransport idle;
-  EXPECT_EQ(FailureOf([&] { FetchPackageAnswer(idle, cancel, "api", "ip", "/p"); }),
-            "user cancel");
+  EXPECT_EQ(FailureOf([&] { FetchPackageAnswer(idle, cancel, "api", "ip", "/p"); }), "user cancel");
   EXPECT_TRUE(idle.asked.empty());
 }
 

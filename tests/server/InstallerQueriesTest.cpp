@@ -74,9 +74,9 @@ TEST(InstallerQueries, ChannelInstallerAsksForItsPackageAndWelcomePageAndHoldsTh
   ASSERT_EQ(package.size(), 1u);
   ASSERT_EQ(welcome.size(), 1u);
   EXPECT_EQ(package[0].raw, test::ExpectedGet(config::kApiHost, PackagePath("1.0.0.2")));
-  EXPECT_EQ(welcome[0].raw, test::ExpectedGet(
-                                config::kApiHost,
-                                "/applicationService/channel/welcome?channel=huawei00"));
+  EXPECT_EQ(
+      welcome[0].raw,
+      test::ExpectedGet(config::kApiHost, "/applicationService/channel/welcome?channel=huawei00"));
   EXPECT_EQ(installer.Close(15000), 0);
 }
 
