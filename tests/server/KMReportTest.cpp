@@ -147,7 +147,7 @@ TEST_F(Report, StopEndsAReportWaitingOnASilentService) {
   ASSERT_TRUE(test::WaitForSimRequests("conversion", 1, kReportWaitMs));
   DWORD start = ::GetTickCount();
   report.Stop();
-  EXPECT_LT(::GetTickCount() - start, 2500u);
+  EXPECT_LT(::GetTickCount() - start, 10000u);
   EXPECT_EQ(report.failure(), "user cancel");
 }
 

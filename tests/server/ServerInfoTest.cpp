@@ -132,7 +132,7 @@ TEST_F(WelcomeQuery, StopEndsAQueryWaitingOnASilentServer) {
   ASSERT_TRUE(test::WaitForSimRequests("welcome", 1, kQueryWaitMs));
   DWORD start = ::GetTickCount();
   info.Stop();
-  EXPECT_LT(::GetTickCount() - start, 2500u);
+  EXPECT_LT(::GetTickCount() - start, 10000u);
   EXPECT_EQ(info.GetStatus(), 2);
   EXPECT_EQ(info.failure(), "user cancel");
 }
