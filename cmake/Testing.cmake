@@ -1,6 +1,6 @@
 # orvane_add_tests(<name> SOURCES <pure tests...> [WIN_SOURCES <Wine-only tests...>]
 #                  [LIBS <libs...>] [PROPERTIES <ctest properties...>] [TARGET <target>]
-#                  [FIXTURES <fixtures...>])
+#                  [FIXTURES <fixtures...>] [LOCKS <resource locks...>])
 #
 # Pure tests build natively (under the sanitizers) and for Windows (under
 # Wine); Wine-only tests join them in the Windows build. Each test case
@@ -8,7 +8,8 @@
 # "wine.<name>.<Suite>.<Case>". TARGET (default <name>_tests) lets one
 # subsystem have several test programs, for cases that need other ctest
 # properties (peers, resource locks). FIXTURES: fixtures every case requires
-# (PROPERTIES cannot carry a list value through test discovery).
+# (PROPERTIES cannot carry a list value through test discovery). LOCKS:
+# resource locks every case holds, for the same reason.
 include(GoogleTest)
 
 set(ORVANE_TEST_TIMEOUT 120 CACHE STRING "default time limit of one test case in seconds")
@@ -19,7 +20,7 @@ else()
 endif()
 
 function(orvane_add_tests name)
-  cmake_parse_arguments(T "" "TARGET" "SOURCES;WIN_SOURCES;LIBS;PROPERTIES;FIXTURES" ${ARGN})
+  cmake_parse_arguments(T "" "TARGET" "SOURCES;WIN_SOURCES;LIBS;PROPERTIES;FIXTURES;LOCKS" ${ARGN})
   set(target ${name}_tests)
   if(T_TARGET)
     set(target ${T_TARGET})
@@ -44,12 +45,19 @@ function(orvane_add_tests name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES TIMEOUT ${ORVANE_TEST_TIMEOUT} ${T_PROPERTIES})
-  if(T_FIXTURES)
+  if(T_FIXTURES OR T_LOCKS)
     # read by ctest after the discovered tests, whose names it then knows
     set(script ${CMAKE_CURRENT_BINARY_DIR}/${target}_fixtures.cmake)
+    set(props "")
+    if(T_FIXTURES)
+      string(APPEND props " FIXTURES_REQUIRED \"${T_FIXTURES}\"")
+    endif()
+    if(T_LOCKS)
+      string(APPEND props " RESOURCE_LOCK \"${T_LOCKS}\"")
+    endif()
     file(WRITE ${script}
       "if(DEFINED ${target}_TESTS)\n"
-      "  set_tests_properties(\${${target}_TESTS} PROPERTIES FIXTURES_REQUIRED \"${T_FIXTURES}\")\n"
+      "  set_tests_properties(\${${target}_TESTS} PROPERTIES${props})\n"
       "endif()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${script})
   endif()

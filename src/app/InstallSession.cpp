@@ -21,6 +21,7 @@
 #include "platform/SystemInfo.h"
 #include "server/AppInfo.h"
 #include "server/PkgInfo.h"
+#include "server/ServerInfo.h"
 #include "telemetry/LoggerServer.h"
 
 namespace orvane {
@@ -39,6 +40,11 @@ std::wstring DefaultStartupServices::ProductVersion() {
 bool DefaultStartupServices::StartPackageQuery() { return CPkgInfo::GetInstance() != nullptr; }
 
 bool DefaultStartupServices::StartServerQuery() { return CServerInfo::GetInstance() != nullptr; }
+
+void DefaultStartupServices::StopQueries() {
+  CPkgInfo::StopInstance();
+  CServerInfo::StopInstance();
+}
 
 std::unique_ptr<MainWindow> DefaultStartupServices::CreateMainWindow(HINSTANCE instance) {
   return std::make_unique<MainWindow>(instance);
@@ -185,6 +191,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
 
     window.reset();
     ownFile.reset();
+    services.StopQueries();
     if (!logger) logger = &services.Logger();
     SendQuitTelemetry(*logger);
   }

@@ -38,6 +38,9 @@ class IStartupServices {
   // false when the query's result object could not be created
   virtual bool StartPackageQuery() = 0;
   virtual bool StartServerQuery() = 0;
+  // stops the queries still running; called at shutdown, before the
+  // process-wide record that their connections read goes away
+  virtual void StopQueries() {}
   virtual std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) = 0;
 };
 
@@ -47,6 +50,7 @@ class DefaultStartupServices : public IStartupServices {
   std::wstring ProductVersion() override;
   bool StartPackageQuery() override;
   bool StartServerQuery() override;
+  void StopQueries() override;
   std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) override;
 };
 

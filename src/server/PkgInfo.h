@@ -1,39 +1,90 @@
-// CPkgInfo: which installer package to download. Until the API query is
-// built, the result reports failure at once and holds the default sizes.
+// CPkgInfo: which installer package to download, as the vendor API names it.
+// CReadPkgInfoThread fills it in the background: it asks the gateway by name,
+// then at its fixed address, every 300 ms until an answer arrives or the
+// query is stopped. Readers poll GetStatus: 0 running, 1 done, 2 failed.
 #pragma once
 
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/BasedThread.h"
+#include "platform/XMutex.h"
+#include "server/ApiAnswer.h"
+#include "server/ApiTransportWin.h"
+#include "server/QueryCancel.h"
 #include "server/QueryResults.h"
 
 namespace orvane {
 
-class CPkgInfo : public IPkgInfo {
- public:
-  // built on first use; the query starts with it
-  static CPkgInfo* GetInstance();
-
-  int GetStatus() override { return 2; }
-  int64_t GetPackageSize() override { return 100616912; }
-  int64_t GetInstallationSize() override { return 240478201; }
-  const char* GetVersionCode() override { return nullptr; }
-  int GetUrlCount() override { return 0; }
-  const char* GetUrl(int) override { return nullptr; }
-  const char* GetMd5() override { return nullptr; }
-  void Clear() override {}
+struct PkgQuerySetup {
+  ApiEndpoint endpoint = GatewayEndpoint();
+  // the file whose product version is sent; empty: the running program
+  std::wstring versionFile;
 };
 
-// CServerInfo: the channel's welcome page and advertising account. Until the
-// API query is built, the result is done at once with empty fields.
-class CServerInfo : public IServerInfo {
- public:
-  static CServerInfo* GetInstance();
+class CPkgInfo;
 
-  int GetStatus() override { return 1; }
-  const char* GetWelcomeUrl() override { return ""; }
-  const char* GetAdvertisingAccountName() override { return ""; }
-  bool GetKelmorOcpc() override { return false; }
-  const char* GetAppId() override { return ""; }
-  const char* GetAppName() override { return ""; }
-  void ClearWelcomeUrl() override {}
+class CReadPkgInfoThread final : public COrvaneBasedThread {
+ public:
+  CReadPkgInfoThread(CPkgInfo* info, PkgQuerySetup setup);
+  // the query-thread stop
+  ~CReadPkgInfoThread() override;
+  int Run() override;
+  void Stop();
+
+ private:
+  QueryCancel cancel_;
+  CPkgInfo* info_;
+  PkgQuerySetup setup_;
+};
+
+class CPkgInfo : public IPkgInfo {
+ public:
+  // built and started on first use
+  static CPkgInfo* GetInstance();
+  // stops the query of the instance, if GetInstance built one
+  static void StopInstance();
+
+  // the defaults, no query yet
+  CPkgInfo();
+  ~CPkgInfo() override;
+  CPkgInfo(const CPkgInfo&) = delete;
+  CPkgInfo& operator=(const CPkgInfo&) = delete;
+
+  // starts the query; on false (no thread) the status is 2
+  bool Start(const PkgQuerySetup& setup = {});
+  // cancels the query and waits for its end; ends it forcibly when it does
+  // not see the cancel in time
+  void Stop();
+
+  int GetStatus() override { return status_; }
+  int64_t GetPackageSize() override { return size_; }
+  int64_t GetInstallationSize() override { return installationSize_; }
+  const char* GetVersionCode() override;
+  int GetUrlCount() override;
+  const char* GetUrl(int index) override;
+  const char* GetMd5() override;
+  void Clear() override;
+
+  // the text of the failure that set status 2
+  std::string failure();
+
+  // the worker's side
+  void Store(const PackageRecord& record);
+  void Fail(const std::string& why);
+
+ private:
+  std::atomic<int> status_{0};
+  std::atomic<int64_t> size_{kDefaultPackageSize32};
+  std::atomic<int64_t> installationSize_{kDefaultInstallationSize};
+  CXMutex lock_;  // the texts, the URL list, the failure
+  std::string versionCode_;
+  std::string md5_;
+  std::vector<PackageUrl> urls_;
+  std::string failure_;
+  std::unique_ptr<CReadPkgInfoThread> worker_;
 };
 
 }  // namespace orvane

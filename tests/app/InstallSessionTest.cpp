@@ -24,6 +24,8 @@ class FakeServices : public IStartupServices {
   bool createWindow = true;
   std::string channelSeen = "<unset>";
   int windows = 0;
+  // -1 never stopped, 0 stopped after the shared record was gone, 1 before
+  int queriesStopped = -1;
 
   ILoggerServer& Logger() override { return logger; }
   std::wstring ProductVersion() override { return version; }
@@ -32,6 +34,7 @@ class FakeServices : public IStartupServices {
     return packageQueryOk;
   }
   bool StartServerQuery() override { return serverQueryOk; }
+  void StopQueries() override { queriesStopped = GetAppGlobals() != nullptr ? 1 : 0; }
   std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) override {
     ++windows;
     auto w = std::make_unique<MainWindow>(instance);
@@ -68,8 +71,10 @@ TEST(InstallSession, FullRunSendsStartAndQuitAroundTheLoop) {
   EXPECT_NE(lines[0].find("soft_package_name=app_tests"), std::string::npos);
   EXPECT_NE(lines[0].find("parent_app_name="), std::string::npos);
   EXPECT_EQ(GetInstallFacts().packageStem, "app_tests");
-  // the record is gone after shutdown
+  // the record is gone after shutdown, and the queries that read it were
+  // stopped before
   EXPECT_EQ(GetAppGlobals(), nullptr);
+  EXPECT_EQ(services.queriesStopped, 1);
 }
 
 TEST(InstallSession, ChannelComesFromTheFileNameUnlessTheVersionNamesOne) {
@@ -114,6 +119,8 @@ TEST(InstallSession, FailingServerQueryStillSendsTheClosingSequence) {
   EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
   EXPECT_EQ(services.windows, 0);
   ExpectStartThenQuit(services.logger.Lines());
+  // the package query had started: it is stopped on the way out too
+  EXPECT_EQ(services.queriesStopped, 1);
 }
 
 TEST(InstallSession, FirstRunCreatesTheCacheFolderAndConfigComesLater) {

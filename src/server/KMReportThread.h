@@ -1,0 +1,57 @@
+// CKMReportThread: reports one successful install to the ad-conversion
+// service, when the channel's welcome answer asks for it. The attribution
+// user id comes from an outside module, KMUID.dll, looked for in the package
+// cache root's "Qlx" folder; without it, or without the application's name,
+// nothing is sent. Exit code 0 when the service answered with JSON, else 1.
+//
+// KMUID.dll exports (cdecl)
+//   int GetKMUID(char* buffer, int size)
+// which writes a NUL-terminated id of at most size - 1 characters into the
+// caller's zeroed buffer; its result is not used.
+#pragma once
+
+#include <mutex>
+#include <string>
+
+#include "platform/BasedThread.h"
+#include "server/ApiTransportWin.h"
+#include "server/QueryCancel.h"
+#include "server/QueryResults.h"
+
+namespace orvane {
+
+class MainWindow;
+
+inline constexpr char kConversionPath[] = "/v1/install/kelmor";
+
+struct ReportSetup {
+  ApiEndpoint endpoint = ConversionEndpoint();
+  // the id module; empty: <package cache root>Qlx\KMUID.dll
+  std::wstring uidModule;
+  // the welcome answer; null: CServerInfo's
+  IServerInfo* serverInfo = nullptr;
+};
+
+class CKMReportThread final : public COrvaneBasedThread {
+ public:
+  // starts the report at once
+  explicit CKMReportThread(MainWindow* owner, ReportSetup setup = {});
+  // the query-thread stop
+  ~CKMReportThread() override;
+  int Run() override;
+  void Stop();
+
+  // why the report failed; empty while it runs or after it succeeded
+  std::string failure();
+
+ private:
+  std::string ReadUid();
+
+  QueryCancel cancel_;
+  MainWindow* owner_;  // kept for its owner; the report never calls into it
+  ReportSetup setup_;
+  std::mutex lock_;
+  std::string failure_;
+};
+
+}  // namespace orvane

@@ -1,0 +1,106 @@
+#include "server/ServerInfo.h"
+
+#include "app/AppGlobals.h"
+
+namespace orvane {
+
+namespace {
+std::atomic<CServerInfo*> g_instance{nullptr};
+}  // namespace
+
+CReadServerInfoThread::CReadServerInfoThread(CServerInfo* info, ApiEndpoint endpoint)
+    : info_(info), endpoint_(std::move(endpoint)) {}
+
+CReadServerInfoThread::~CReadServerInfoThread() {
+  Stop();
+}
+
+void CReadServerInfoThread::Stop() {
+  cancel_.Set();
+  StopOrTerminate(kQueryStopGraceMs);
+}
+
+int CReadServerInfoThread::Run() {
+  try {
+    AppGlobals* globals = GetAppGlobals();
+    const std::string channel = globals ? globals->Channel() : std::string();
+    // no channel, nothing to ask
+    if (channel.empty()) {
+      info_->Store(WelcomeRecord());
+      return 0;
+    }
+    CApiTransport transport(cancel_, endpoint_.port);
+    std::string body = FetchWelcomeAnswer(transport, cancel_, endpoint_.host, WelcomePath(channel));
+    info_->Store(ReadWelcomeAnswer(body));
+    return 0;
+  } catch (const std::exception& e) {
+    info_->Fail(e.what());
+  } catch (...) {
+    info_->Fail("unknown error");
+  }
+  return 1;
+}
+
+CServerInfo* CServerInfo::GetInstance() {
+  static CServerInfo info;
+  static const bool started = [] {
+    info.Start();
+    g_instance = &info;
+    return true;
+  }();
+  (void)started;
+  return &info;
+}
+
+void CServerInfo::StopInstance() {
+  if (CServerInfo* info = g_instance.load()) info->Stop();
+}
+
+CServerInfo::CServerInfo() = default;
+
+CServerInfo::~CServerInfo() {
+  Stop();
+}
+
+bool CServerInfo::Start(const ApiEndpoint& endpoint) {
+  if (worker_) return false;
+  status_ = 0;
+  worker_ = std::make_unique<CReadServerInfoThread>(this, endpoint);
+  if (!worker_->Start()) {
+    Fail("can't start the query");
+    return false;
+  }
+  return true;
+}
+
+void CServerInfo::Stop() {
+  if (worker_) worker_->Stop();
+}
+
+void CServerInfo::ClearWelcomeUrl() {
+  XMutexLock hold(lock_);
+  record_.welcomeUrl.clear();
+}
+
+std::string CServerInfo::failure() {
+  XMutexLock hold(lock_);
+  return failure_;
+}
+
+void CServerInfo::Store(const WelcomeRecord& record) {
+  {
+    XMutexLock hold(lock_);
+    record_ = record;
+  }
+  status_ = 1;
+}
+
+void CServerInfo::Fail(const std::string& why) {
+  {
+    XMutexLock hold(lock_);
+    failure_ = why;
+  }
+  status_ = 2;
+}
+
+}  // namespace orvane

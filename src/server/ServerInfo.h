@@ -1,0 +1,77 @@
+// CServerInfo: what the vendor API says about this install's channel: the
+// application, the welcome page after the install and the advertising
+// account. CReadServerInfoThread fills it in the background; an installer
+// without a channel asks nothing. Readers poll GetStatus (0 running, 1
+// done, 2 failed) and read the fields once it is 1.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "platform/BasedThread.h"
+#include "platform/XMutex.h"
+#include "server/ApiAnswer.h"
+#include "server/ApiTransportWin.h"
+#include "server/QueryCancel.h"
+#include "server/QueryResults.h"
+
+namespace orvane {
+
+class CServerInfo;
+
+class CReadServerInfoThread final : public COrvaneBasedThread {
+ public:
+  CReadServerInfoThread(CServerInfo* info, ApiEndpoint endpoint);
+  // the query-thread stop
+  ~CReadServerInfoThread() override;
+  int Run() override;
+  void Stop();
+
+ private:
+  QueryCancel cancel_;
+  CServerInfo* info_;
+  ApiEndpoint endpoint_;
+};
+
+class CServerInfo : public IServerInfo {
+ public:
+  // built and started on first use
+  static CServerInfo* GetInstance();
+  // stops the query of the instance, if GetInstance built one
+  static void StopInstance();
+
+  CServerInfo();
+  ~CServerInfo() override;
+  CServerInfo(const CServerInfo&) = delete;
+  CServerInfo& operator=(const CServerInfo&) = delete;
+
+  // starts the query for the channel of AppGlobals; on false the status is 2
+  bool Start(const ApiEndpoint& endpoint = GatewayEndpoint());
+  void Stop();
+
+  int GetStatus() override { return status_; }
+  const char* GetWelcomeUrl() override { return record_.welcomeUrl.c_str(); }
+  const char* GetAdvertisingAccountName() override {
+    return record_.advertisingAccountName.c_str();
+  }
+  bool GetKelmorOcpc() override { return record_.kelmorOcpc; }
+  const char* GetAppId() override { return record_.appId.c_str(); }
+  const char* GetAppName() override { return record_.appName.c_str(); }
+  void ClearWelcomeUrl() override;
+
+  std::string failure();
+
+  // the worker's side
+  void Store(const WelcomeRecord& record);
+  void Fail(const std::string& why);
+
+ private:
+  std::atomic<int> status_{0};
+  CXMutex lock_;  // the update and the failure
+  WelcomeRecord record_;
+  std::string failure_;
+  std::unique_ptr<CReadServerInfoThread> worker_;
+};
+
+}  // namespace orvane
