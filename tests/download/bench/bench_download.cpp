@@ -4,11 +4,13 @@
 // took, and the process's resident memory when idle and at its peak.
 //
 // usage: bench_download.exe URL FOLDER MD5
+#include <psapi.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <string>
+#include <thread>
 
 #include "app/InstallSettings.h"
 #include "download/DownloadEnvironment.h"
@@ -34,19 +36,14 @@ class BenchPkgInfo : public orvane::IPkgInfo {
   std::string md5_;
 };
 
-// a field of the Linux process's status (Wine maps / to Z:), in KiB
-long StatusKib(const char* field) {
-  std::ifstream in("Z:\\proc\\self\\status");
-  std::string key;
-  while (in >> key) {
-    if (key == field) {
-      long kib = 0;
-      in >> kib;
-      return kib;
-    }
-    in.ignore(1 << 16, '\n');
-  }
-  return -1;
+// the working set now and at its peak, in KiB
+void MemoryKib(long* now, long* peak) {
+  PROCESS_MEMORY_COUNTERS c = {};
+  c.cb = sizeof(c);
+  *now = *peak = -1;
+  if (!GetProcessMemoryInfo(GetCurrentProcess(), &c, sizeof(c))) return;
+  *now = static_cast<long>(c.WorkingSetSize / 1024);
+  *peak = static_cast<long>(c.PeakWorkingSetSize / 1024);
 }
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
@@ -78,24 +75,43 @@ int wmain(int argc, wchar_t** argv) {
 
   orvane::CDownloader* d = orvane::CreateDownloader(url);
   Sleep(200);
-  long idleKib = StatusKib("VmRSS:");
+  long idleKib = 0, ignored = 0;
+  MemoryKib(&idleKib, &ignored);
 
-  LARGE_INTEGER begin, bytesDone, end;
+  // a watcher samples the progress every millisecond: Poll checks the MD5
+  // on the caller's thread, so the moment the last byte lands is only seen
+  // from beside it
+  LARGE_INTEGER begin, firstBytes, bytesDone, end;
+  firstBytes.QuadPart = bytesDone.QuadPart = 0;
+  std::atomic<bool> stop{false};
+  long sampledKib = idleKib;
+  std::thread watcher([&] {
+    while (!stop) {
+      int progress = d->GetProgress();
+      if (firstBytes.QuadPart == 0 && progress > 0) QueryPerformanceCounter(&firstBytes);
+      if (progress == 100) {
+        QueryPerformanceCounter(&bytesDone);
+        return;
+      }
+      long rss = 0, peak = 0;
+      MemoryKib(&rss, &peak);
+      if (rss > sampledKib) sampledKib = rss;
+      Sleep(1);
+    }
+  });
   QueryPerformanceCounter(&begin);
   d->Start();
-  bytesDone.QuadPart = 0;
-  long sampledKib = idleKib;
   int state = d->Poll();
   while (state == 0 || state == 1 || state == 2) {
-    Sleep(5);
-    if (bytesDone.QuadPart == 0 && d->GetProgress() == 100) QueryPerformanceCounter(&bytesDone);
-    long rss = StatusKib("VmRSS:");
-    if (rss > sampledKib) sampledKib = rss;
+    Sleep(50);
     state = d->Poll();
   }
   QueryPerformanceCounter(&end);
+  stop = true;
+  watcher.join();
   if (bytesDone.QuadPart == 0) bytesDone = end;
-  long peakKib = StatusKib("VmHWM:");
+  long now = 0, peakKib = 0;
+  MemoryKib(&now, &peakKib);
   int64_t total = d->total();
   std::string path = orvane::WideToUtf8(d->GetFilePath());
   d->Release();
@@ -104,6 +120,9 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("bytes: %lld\n", static_cast<long long>(total));
   std::printf("file: %s\n", path.c_str());
   std::printf("download_seconds: %.3f\n", Seconds(begin, bytesDone));
+  // the probe, the file's creation and the first mebibyte
+  std::printf("first_progress_seconds: %.3f\n",
+              firstBytes.QuadPart ? Seconds(begin, firstBytes) : 0.0);
   // the engine's MD5 check and the remembering of the package (which reads
   // the file once more)
   std::printf("md5_seconds: %.3f\n", Seconds(bytesDone, end));
