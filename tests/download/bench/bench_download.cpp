@@ -4,8 +4,9 @@
 // took, and the process's resident memory when idle and at its peak.
 //
 // usage: bench_download.exe URL FOLDER MD5
-#include <psapi.h>
 #include <windows.h>
+// after windows.h, which it needs
+#include <psapi.h>
 
 #include <atomic>
 #include <cstdio>
