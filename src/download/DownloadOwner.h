@@ -16,6 +16,9 @@ struct UrlInfo {
 
 class IDownloadOwner {
  public:
+  // called on the probe thread once the package info is known, before any
+  // request: true when a package at hand makes the download unnecessary
+  virtual bool OnPackageInfo() { return false; }
   // called once on the probe thread with whatever the probe found
   virtual bool OnUrlInfo(const UrlInfo& info) = 0;
   // a worker's flush: under the owner's lock, seek the package file to

@@ -56,6 +56,7 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   std::wstring GetFilePath() override;
   std::string GetDownloadUrl() override;
 
+  bool OnPackageInfo() override;
   bool OnUrlInfo(const UrlInfo& info) override;
   bool WriteRange(int index, int64_t offset, const char* data, uint32_t size) override;
 

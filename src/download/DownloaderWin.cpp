@@ -122,9 +122,16 @@ bool CDownloader::CreatePackageFile() {
   return true;
 }
 
+bool CDownloader::OnPackageInfo() {
+  if (state_ != kRunning) return false;
+  return TryCurrentLocalPackage();
+}
+
 bool CDownloader::OnUrlInfo(const UrlInfo& info) {
   try {
     if (state_ == kDestroying) return false;
+    // the remembered package was taken before anything was probed
+    if (state_ == kFinished) return true;
     if (info.size <= 0 || info.urls.empty()) {
       SendDownloadError(kWorkerError, "参数错误");
       TryLocalPackage();

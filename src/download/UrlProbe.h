@@ -50,6 +50,8 @@ class QueryUrlInfoThread : public COrvaneBasedThread {
 
  private:
   void ThrowIfCancelled() const;
+  // asks the owner whether the package at hand will do; then nothing is probed
+  bool LocalPackageWillDo();
   // one HEAD of the attempt loop; the status text is empty when it failed
   void HeadOnce(const UrlParts& parts, std::vector<std::string>* lines, std::string* status);
 
@@ -60,6 +62,7 @@ class QueryUrlInfoThread : public COrvaneBasedThread {
   std::atomic<bool> finished_{false};
   UrlParts current_;
   std::atomic<bool> cancel_{false};
+  bool localPackage_ = false;
 
   std::mutex activeLock_;  // active_ against Cancel
   CTCPHttp* active_ = nullptr;

@@ -85,8 +85,8 @@ int QueryUrlInfoThread::Run() {
   try {
     bool found = false;
     if (!url_.empty()) {
-      found = ProbeUrl(url_, info_, "");
-    } else if (WaitForPackageInfo(info_)) {
+      found = LocalPackageWillDo() || ProbeUrl(url_, info_, "");
+    } else if (WaitForPackageInfo(info_) || localPackage_) {
       found = true;
     } else {
       ThrowIfCancelled();
@@ -100,6 +100,12 @@ int QueryUrlInfoThread::Run() {
   owner_->OnUrlInfo(info_);
   finished_ = true;
   return 0;
+}
+
+bool QueryUrlInfoThread::LocalPackageWillDo() {
+  IPkgInfo* pkg = PackageInfoSource();
+  localPackage_ = pkg && pkg->GetStatus() == 1 && owner_->OnPackageInfo();
+  return localPackage_;
 }
 
 bool QueryUrlInfoThread::WaitForPackageInfo(UrlInfo& info) {
@@ -123,6 +129,8 @@ bool QueryUrlInfoThread::WaitForPackageInfo(UrlInfo& info) {
       throw Error("network connect error");
     }
   }
+  // a current package at hand: no request reaches the download server
+  if (LocalPackageWillDo()) return false;
   const char* version = pkg->GetVersionCode();
   std::string versionText = version ? version : "";
   int count = pkg->GetUrlCount();

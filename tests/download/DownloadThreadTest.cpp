@@ -18,6 +18,7 @@ class MemoryOwner : public IDownloadOwner {
   bool OnUrlInfo(const UrlInfo&) override { return false; }
   bool WriteRange(int index, int64_t offset, const char* data, uint32_t size) override {
     std::lock_guard<std::mutex> hold(lock);
+    if (failWrites) return false;
     EXPECT_EQ(index, 3);
     if (offset < 0 || offset + size > static_cast<int64_t>(image.size())) {
       ++outside;
@@ -33,6 +34,7 @@ class MemoryOwner : public IDownloadOwner {
   int64_t written = 0;
   int writes = 0;
   int outside = 0;
+  bool failWrites = false;
 };
 
 // runs one worker on [first, last] of a file of `size` bytes to its end
@@ -167,6 +169,21 @@ TEST(DownloadThread, CancelWhileWaitingForData) {
   EXPECT_EQ(run->owner.image.substr(0, 1000), Pattern(1000).substr(0, run->owner.written) +
                                                   std::string(1000 - run->owner.written, '\0'));
   EXPECT_TRUE(world.Events().empty());
+}
+
+TEST(DownloadThread, FailedWriteEndsTheWorker) {
+  DownloadWorld world;
+  std::string tag = UniqueTag();
+  MemoryOwner owner(1000);
+  owner.failWrites = true;
+  CDownloadThread worker(FaultUrl("ok", tag, 1000), 2000, 20, 0, 999, &owner, 3);
+  ASSERT_TRUE(worker.Join(60000));
+  EXPECT_EQ(worker.state(), CDownloadThread::kFailed);
+  // no second attempt after a failed write
+  EXPECT_EQ(FaultLog(tag).size(), 1u);
+  EXPECT_EQ(world.Events(),
+            std::vector<std::string>{
+                "event vSoftDownloadError {error_status=写文件出错, error_type=下载线程出错}"});
 }
 
 TEST(DownloadThread, UnusableUrlFailsTheConstruction) {

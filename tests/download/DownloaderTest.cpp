@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "BuildConfig.h"
 #include "DownloadTestSupport.h"
 #include "Pattern.h"
 #include "platform/FileSystem.h"
@@ -162,8 +163,8 @@ TEST(Downloader, CurrentRememberedPackageIsUsedWithoutDownloading) {
   EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
   EXPECT_EQ(d->GetFilePath(), remembered.path);
   EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kLocal}));
-  // the probe asked for the head; nothing was downloaded
-  EXPECT_EQ(FaultLog(tag), std::vector<std::string>{"HEAD"});
+  // not even a HEAD reached the download server
+  EXPECT_TRUE(FaultLog(tag).empty());
   EXPECT_FALSE(FileExists(world.dir.path() + L"\\KESTRELVAULT\\" + kChannelName));
 }
 
@@ -226,6 +227,50 @@ TEST(Downloader, ReleaseWhileAWorkerWaitsForData) {
   DWORD begin = GetTickCount();
   d.reset();
   EXPECT_LT(GetTickCount() - begin, 5000u);
+}
+
+TEST(Downloader, StartAfterAFailedWorkerResumesOnlyTheIncompleteRange) {
+  DownloadWorld world;
+  std::string tag = UniqueTag();
+  const int64_t size = 1000000;
+  world.pkg.md5 = Md5Of(Pattern(size));
+  DownloaderPtr d(CreateDownloader(FaultUrl("zerofail", tag, size)));
+  ASSERT_TRUE(d->Start());
+  EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
+  EXPECT_EQ(d->GetProgress(), 50);
+  auto segments = d->SegmentRanges();
+  EXPECT_EQ(segments[0], std::make_pair(int64_t{0}, int64_t{499999}));
+  EXPECT_EQ(segments[1], std::make_pair(size, size - 1));
+
+  ASSERT_TRUE(d->Start());
+  EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(size));
+  std::vector<std::string> log = FaultLog(tag);
+  // HEAD, 20 refused first-range answers, the second range once, then the
+  // first range on the second Start
+  ASSERT_EQ(log.size(), 23u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=500000-999999"), 1);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=0-499999"), 21);
+  EXPECT_EQ(log.back(), "GET bytes=0-499999");
+  const std::string kRetries =
+      "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kRetries, kStart, kSucceeded}));
+}
+
+TEST(Downloader, DownloadUrlBeforeAndAfterTheProbe) {
+  DownloadWorld world;
+  world.env.builtInUrl.clear();
+  DownloaderPtr d(CreateDownloader());
+  // no probe yet: the built-in URL of this (32-bit) system
+  EXPECT_EQ(d->GetDownloadUrl(), std::string("https://") + config::kCdnHost +
+                                     "/application/soft_package/pc/" + config::kPackageId +
+                                     "/software/32bit/install.exe");
+  DownloaderPtr given(CreateDownloader(std::string(kNginx) + "/r/abs"));
+  EXPECT_EQ(given->GetDownloadUrl(), d->GetDownloadUrl());
+  ASSERT_TRUE(given->Start());
+  EXPECT_EQ(PollToEnd(*given), CDownloader::kFinished);
+  // the URL it was given, not where that led
+  EXPECT_EQ(given->GetDownloadUrl(), std::string(kNginx) + "/r/abs");
 }
 
 TEST(Downloader, UnwritableCacheFolderFails) {

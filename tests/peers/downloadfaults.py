@@ -14,6 +14,8 @@
   nolength  HEAD and GET without Content-Length
   head404   HEAD is answered 404, GET as ok
   silent    no answer at all; the connection is held for 60 s
+  zerofail  the first 20 GETs of a tag asking from offset 0 are answered 200
+            with the whole file; later ones and other ranges as ok
   relget    a GET is answered 302 to /ok/<tag>/<size> (relative Location)
 
 /log/<tag> answers the requests seen for the tag, one a line:
@@ -31,6 +33,7 @@ from pattern import pattern
 LOCK = threading.Lock()
 LOG = {}           # tag -> request lines
 STALLED = set()    # tags whose first GET has stalled
+ZEROFAILS = {}     # tag -> GETs from offset 0 answered wrongly so far
 FILES = {}         # size -> bytes
 
 
@@ -151,6 +154,13 @@ class Handler(socketserver.BaseRequestHandler):
             conn.sendall(b"HTTP/1.1 416 Range Not Satisfiable\r\nContent-Length: 0\r\n\r\n")
             return
         first, last = r
+        if mode == "zerofail" and first == 0:
+            with LOCK:
+                ZEROFAILS[tag] = ZEROFAILS.get(tag, 0) + 1
+                refuse = ZEROFAILS[tag] <= 20
+            if refuse:
+                conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % size + data)
+                return
         if mode == "midclose":
             send_range(conn, data, first, last, limit=700001)
         elif mode == "otherrange":
