@@ -21,6 +21,9 @@ constexpr int kHeadAttempts = 10;
 constexpr int kHeadTimeoutMs = 3000;
 constexpr int kHeadPauseMs = 100;
 constexpr DWORD kPackageInfoWaitMs = 10000;
+// between two reachability checks while the package info is awaited, so
+// that waiting is not a stream of connects to the vendor's hosts
+constexpr DWORD kPackageInfoPassMs = 100;
 
 }  // namespace
 
@@ -128,6 +131,7 @@ bool QueryUrlInfoThread::WaitForPackageInfo(UrlInfo& info) {
       SendDownloadError(kProbeError, "网络失败");
       throw Error("network connect error");
     }
+    Sleep(kPackageInfoPassMs);
   }
   // a current package at hand: no request reaches the download server
   if (LocalPackageWillDo()) return false;

@@ -78,6 +78,16 @@ TEST(DownloadThread, OneByteRangeAndTheRequestOnTheWire) {
   EXPECT_EQ(FaultLog(tag), std::vector<std::string>{"GET bytes=7-7"});
 }
 
+TEST(DownloadThread, HeadArrivingInPiecesIsReadWhole) {
+  DownloadWorld world;
+  std::string tag = UniqueTag();
+  WorkerRun run(FaultUrl("splithead", tag, 100000), 100000, 40000, 99999);
+  ASSERT_TRUE(run.Finish());
+  EXPECT_EQ(run.worker->state(), CDownloadThread::kComplete);
+  EXPECT_EQ(run.owner.image.substr(40000), Pattern(100000).substr(40000));
+  EXPECT_EQ(FaultLog(tag).size(), 1u);
+}
+
 TEST(DownloadThread, ClosedMidRangeResumesFromTheFirstMissingByte) {
   DownloadWorld world;
   std::string tag = UniqueTag();

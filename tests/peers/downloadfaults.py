@@ -16,6 +16,8 @@
   silent    no answer at all; the connection is held for 60 s
   zerofail  the first 20 GETs of a tag asking from offset 0 are answered 200
             with the whole file; later ones and other ranges as ok
+  splithead a GET's answer carries a 3000-byte header line and its head
+            arrives in three pieces, 0.2 s apart
   relget    a GET is answered 302 to /ok/<tag>/<size> (relative Location)
 
 /log/<tag> answers the requests seen for the tag, one a line:
@@ -27,6 +29,7 @@ import socket
 import socketserver
 import sys
 import threading
+import time
 
 from pattern import pattern
 
@@ -161,7 +164,16 @@ class Handler(socketserver.BaseRequestHandler):
             if refuse:
                 conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % size + data)
                 return
-        if mode == "midclose":
+        if mode == "splithead":
+            body = data[first:last + 1]
+            head = (b"HTTP/1.1 206 Partial Content\r\nX-Filler: " + b"f" * 3000 +
+                    b"\r\nContent-Range: bytes %d-%d/%d\r\nContent-Length: %d\r\n\r\n"
+                    % (first, last, size, len(body)))
+            for piece in (head[:20], head[20:2000], head[2000:]):
+                conn.sendall(piece)
+                time.sleep(0.2)
+            conn.sendall(body)
+        elif mode == "midclose":
             send_range(conn, data, first, last, limit=700001)
         elif mode == "otherrange":
             send_range(conn, data, first + 1, last, content_range_first=first + 1)
