@@ -220,13 +220,17 @@ int CDownloader::Poll() {
   }
   bool busy = false;
   for (Segment& s : segments_) {
+    // whether the worker has ended first, the segment after: a worker writes
+    // its last bytes and then ends, so a segment read first could look
+    // incomplete when the worker has completed it meanwhile
+    bool ended = !s.worker || s.worker->Join(1);
     bool complete;
     {
       XMutexLock hold(lock_);
       complete = s.complete();
     }
     if (complete) continue;
-    if (!s.worker || s.worker->Join(1)) {
+    if (ended) {
       DeleteWorkers();
       state_ = kFailed;
       return state_;

@@ -273,6 +273,22 @@ TEST(Downloader, DownloadUrlBeforeAndAfterTheProbe) {
   EXPECT_EQ(given->GetDownloadUrl(), std::string(kNginx) + "/r/abs");
 }
 
+TEST(Downloader, AWorkerEndingDuringAPollIsNotTakenForAFailure) {
+  // polled without a pause, a Poll often looks at a segment just as its
+  // worker writes the last bytes and ends
+  DownloadWorld world;
+  for (int run = 0; run < 25; ++run) {
+    SCOPED_TRACE(run);
+    DownloaderPtr d(CreateDownloader(std::string(kNginx) + "/files/pkg-1000.bin"));
+    ASSERT_TRUE(d->Start());
+    DWORD begin = GetTickCount();
+    int state = d->Poll();
+    while (state == CDownloader::kRunning && GetTickCount() - begin < 60000)
+      state = d->Poll();
+    ASSERT_EQ(state, CDownloader::kFinished);
+  }
+}
+
 TEST(Downloader, UnwritableCacheFolderFails) {
   DownloadWorld world;
   // a file where the package folder should be
