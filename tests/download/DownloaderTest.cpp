@@ -286,6 +286,7 @@ TEST(Downloader, AWorkerEndingDuringAPollIsNotTakenForAFailure) {
     while (state == CDownloader::kRunning && GetTickCount() - begin < 60000)
       state = d->Poll();
     ASSERT_EQ(state, CDownloader::kFinished);
+    EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
   }
 }
 
