@@ -4,6 +4,7 @@
 #include <winsock2.h>
 
 #include "app/InstallSettings.h"
+#include "app/StartupRules.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
 #include "download/DownloadRules.h"
@@ -266,8 +267,7 @@ int CDownloader::DownloadSeconds() {
     CFileStream f(filePath_, CFileStream::kModeReadShared);
     int64_t creation = 0, access = 0, lastWrite = 0;
     if (!f.isOpen() || !f.GetTimes(&creation, &access, &lastWrite)) return 0;
-    int64_t seconds = lastWrite - creation;
-    return seconds > 0 ? static_cast<int>(seconds) : 0;
+    return orvane::DownloadSeconds(creation, lastWrite);
   } catch (const std::exception&) {
     return 0;
   }
