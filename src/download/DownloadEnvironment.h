@@ -1,0 +1,49 @@
+// Where the download engine gets its outside facts: the package-info query,
+// the install settings with the remembered package, the program's version
+// facts, the cache folder, the reachability endpoints and the built-in
+// package URL. The product's sources are the defaults; tests and the
+// benchmark driver install their own with ScopedDownloadEnvironment.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "server/AppInfo.h"
+#include "server/QueryResults.h"
+
+namespace orvane {
+
+class InstallSettings;
+
+struct DownloadEnvironment {
+  IPkgInfo* pkgInfo = nullptr;          // null: CPkgInfo::GetInstance()
+  InstallSettings* settings = nullptr;  // null: InstallSettings::GetInstance()
+  IAppInfo* appInfo = nullptr;          // null: CAppInfo::GetInstance()
+  std::wstring cacheRoot;               // empty: GetPackageCacheRoot()
+  std::vector<std::string> reachHosts;  // empty: the support host, then the API's address
+  std::string builtInUrl;               // empty: the CDN's URL for this system's architecture
+  std::wstring ownModulePath;           // empty: this program's path
+};
+
+IPkgInfo* PackageInfoSource();
+InstallSettings& PackageSettings();
+IAppInfo& PackageAppInfo();
+// ends with a backslash; empty while unknown
+std::wstring PackageCacheRoot();
+std::vector<std::string> ReachabilityHosts();
+std::string BuiltInPackageUrl();
+std::wstring OwnProgramPath();
+
+class ScopedDownloadEnvironment {
+ public:
+  // the environment must outlive the scope; fields left empty keep the defaults
+  explicit ScopedDownloadEnvironment(const DownloadEnvironment* environment);
+  ~ScopedDownloadEnvironment();
+  ScopedDownloadEnvironment(const ScopedDownloadEnvironment&) = delete;
+  ScopedDownloadEnvironment& operator=(const ScopedDownloadEnvironment&) = delete;
+
+ private:
+  const DownloadEnvironment* previous_;
+};
+
+}  // namespace orvane

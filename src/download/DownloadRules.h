@@ -1,0 +1,88 @@
+// The download engine's platform-free rules: URL splitting, the ranged
+// request, reading the head of a range answer, the segment split, version
+// comparison and the package file names.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+struct UrlParts {
+  std::string host;
+  uint16_t port = 80;
+  std::string path = "/";
+};
+
+// Splits "scheme://host[:port]/path..." at every "/" (empty pieces dropped):
+// the second piece is host[:port], the rest the path. The scheme is ignored:
+// every URL is fetched over plain HTTP. Throws Error "invalid url" (fewer
+// than three pieces) or "invalid host" (more than one colon, or an empty
+// host or port).
+UrlParts SplitUrl(const std::string& url);
+
+// the URL a redirect leads to: a target beginning with "/" (and not with
+// "http") is taken on the host and port of the URL that answered
+std::string ResolveLocation(const UrlParts& answered, const std::string& target);
+
+// the ranged GET of a download worker, byte for byte
+std::string BuildRangeRequest(const UrlParts& url, int64_t first, int64_t last);
+
+// the value of the first line beginning with `name` (exact case), with
+// leading blanks removed; false when there is none
+bool FindHeaderValue(const std::vector<std::string>& lines,
+                     const std::string& name,
+                     std::string* value);
+
+// "HTTP/1.1 206 Partial Content" -> 206; 0 when the line holds no status
+int ParseStatusCode(const std::string& statusLine);
+
+// What a worker makes of a complete response head (status line first):
+//
+//   HTTP/1.1 206 Partial Content      status 206: range data ...
+//   Content-Range: bytes 500-999/1000 ... only when it starts at the asked offset
+//   Location: http://host/x           status 300-399: a redirect
+//
+// Anything else (a 200 with the whole file, an error page, another range) is
+// never written into the package file.
+struct RangeAnswer {
+  enum Kind { kData, kRedirect, kRejected };
+  Kind kind = kRejected;
+  int status = 0;
+  std::string location;  // kRedirect: the Location value as sent
+};
+RangeAnswer ReadRangeAnswer(const std::string& head, int64_t askedFirst);
+
+// "bytes 500-999/1000" -> first 500, last 999; false when malformed
+bool ParseContentRange(const std::string& value, int64_t* first, int64_t* last);
+
+struct SegmentRange {
+  int64_t start;
+  int64_t end;  // inclusive
+};
+// `count` nearly equal ranges; the last one takes the rest
+std::vector<SegmentRange> SplitSegments(int64_t total, int count);
+
+// both texts split at dots: the same, non-zero number of parts, and every
+// part of a (decimal) at least the part of b at the same place
+bool VersionAtLeast(const std::wstring& a, const std::wstring& b);
+
+// the channel installer name for this program's ProductVersion: four parts
+// whose second is 96 to 99; empty for any other version
+std::wstring ChannelPackageName(const std::wstring& productVersion);
+
+// the name in a "filename=" header line (quotes removed); empty when no
+// line carries one
+std::string FileNameFromHeaders(const std::vector<std::string>& lines);
+
+// the package name built from this program's file name: stem + "_install"
+// (unless present) + "_v" + version (when given) + ".exe"; empty when the
+// stem is empty
+std::wstring BuildPackageFileName(const std::wstring& ownFileName, const std::wstring& version);
+
+// Content-Length of a head's lines ("%lld" of the first line longer than 15
+// characters beginning with "Content-Length:"); 0 when missing
+int64_t ContentLengthFromHeaders(const std::vector<std::string>& lines);
+
+}  // namespace orvane

@@ -1,0 +1,319 @@
+#include "download/Downloader.h"
+
+#include <windows.h>
+#include <winsock2.h>
+
+#include "app/InstallSettings.h"
+#include "app/StartupRules.h"
+#include "download/DownloadEnvironment.h"
+#include "download/DownloadEvents.h"
+#include "download/DownloadRules.h"
+#include "download/DownloadThread.h"
+#include "download/UrlProbe.h"
+#include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/Md5.h"
+#include "platform/StringConv.h"
+#include "telemetry/LoggerServer.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr wchar_t kPackageFolder[] = L"KESTRELVAULT\\";
+
+void SendDownloadResult(const std::string& status, int seconds) {
+  ILoggerServer& logger = EventLogger();
+  logger.ClearProperties();
+  logger.SetStringProperty("soft_download_status", status);
+  logger.SetIntProperty("download_time", seconds);
+  logger.WriteEvent("pSoftDownloadResult");
+}
+
+std::string PackageMd5() {
+  IPkgInfo* pkg = PackageInfoSource();
+  const char* md5 = pkg ? pkg->GetMd5() : nullptr;
+  return md5 ? md5 : "";
+}
+
+}  // namespace
+
+CDownloader* CreateDownloader(const std::string& url) {
+  return new CDownloader(url);
+}
+
+CDownloader::CDownloader(std::string url) : url_(std::move(url)) {
+  WSADATA data;
+  winsock_ = WSAStartup(MAKEWORD(1, 1), &data) == 0;
+}
+
+CDownloader::~CDownloader() {
+  state_ = kDestroying;
+  probe_.reset();
+  DeleteWorkers();
+  file_.reset();
+  if (winsock_) WSACleanup();
+}
+
+void CDownloader::Release() {
+  delete this;
+}
+
+bool CDownloader::Start() {
+  int32_t state = state_;
+  if (state == kRunning || state == kFinished) return true;
+  EventLogger().ClearProperties();
+  EventLogger().WriteEvent("vSoftDownloadStart");
+  if (!segments_.empty()) {
+    bool ok = StartWorkers();
+    if (ok) state_ = kRunning;
+    return ok;
+  }
+  probe_.reset();
+  // running before the probe starts: its OnUrlInfo may finish the download
+  // at once with a remembered package, and that must not be overwritten
+  state_ = kRunning;
+  probe_ = std::make_unique<QueryUrlInfoThread>(url_, this);
+  probe_->Resume();
+  while (!probe_->started())
+    Sleep(5);
+  return true;
+}
+
+int CDownloader::GetProgress() {
+  int64_t total = total_;
+  if (total <= 0) return 0;
+  return static_cast<int>(downloaded_ * 100 / total);
+}
+
+std::wstring CDownloader::GetFilePath() {
+  return filePath_;
+}
+
+std::string CDownloader::GetDownloadUrl() {
+  if (probe_) {
+    if (!probe_->url().empty()) return probe_->url();
+    if (probe_->finished() && !probe_->info().urls.empty()) return probe_->info().urls[0];
+  }
+  return BuiltInPackageUrl();
+}
+
+std::vector<std::pair<int64_t, int64_t>> CDownloader::SegmentRanges() {
+  XMutexLock hold(lock_);
+  std::vector<std::pair<int64_t, int64_t>> ranges;
+  for (const Segment& s : segments_)
+    ranges.emplace_back(s.start, s.end);
+  return ranges;
+}
+
+bool CDownloader::CreatePackageFile() {
+  XMutexLock hold(lock_);
+  file_.reset();
+  size_t slash = filePath_.find_last_of(L'\\');
+  if (slash != std::wstring::npos) CreateDirectories(filePath_.substr(0, slash));
+  try {
+    file_ = std::make_unique<CFileStream>(filePath_, CFileStream::kModeCreate);
+  } catch (const std::exception&) {
+    return false;
+  }
+  if (!file_->isOpen() || !file_->SetSize(total_)) {
+    file_.reset();
+    return false;
+  }
+  return true;
+}
+
+bool CDownloader::OnPackageInfo() {
+  if (state_ != kRunning) return false;
+  return TryCurrentLocalPackage();
+}
+
+bool CDownloader::OnUrlInfo(const UrlInfo& info) {
+  try {
+    if (state_ == kDestroying) return false;
+    // the remembered package was taken before anything was probed
+    if (state_ == kFinished) return true;
+    if (info.size <= 0 || info.urls.empty()) {
+      SendDownloadError(kWorkerError, "参数错误");
+      TryLocalPackage();
+      throw Error("param error");
+    }
+    if (TryCurrentLocalPackage()) return true;
+    total_ = info.size;
+    if (filePath_.empty()) {
+      std::wstring root = PackageCacheRoot();
+      if (root.empty()) throw Error("no cache folder");
+      std::wstring name = info.fileName;
+      if (name.empty()) name = FileNamePart(OwnProgramPath());
+      std::wstring channelName =
+          ChannelPackageName(PackageAppInfo().GetFileProductVersion(std::wstring()));
+      if (!channelName.empty()) name = channelName;
+      filePath_ = root + kPackageFolder + name;
+    }
+    if (!CreatePackageFile()) throw Error("create package file failed");
+    {
+      XMutexLock hold(lock_);
+      segments_.clear();
+      for (const SegmentRange& r : SplitSegments(total_, workerCount_)) {
+        Segment s;
+        s.url = info.urls[0];
+        s.start = r.start;
+        s.end = r.end;
+        segments_.push_back(std::move(s));
+      }
+    }
+    return StartWorkers();
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool CDownloader::StartWorkers() {
+  for (size_t k = 0; k < segments_.size(); ++k) {
+    Segment& s = segments_[k];
+    int64_t start, end;
+    {
+      XMutexLock hold(lock_);
+      if (s.complete()) continue;
+      start = s.start;
+      end = s.end;
+    }
+    try {
+      s.worker = std::make_unique<CDownloadThread>(s.url, timeoutMs_, maxAttempts_, start, end,
+                                                   this, static_cast<int32_t>(k));
+    } catch (const std::exception&) {
+      SendDownloadError(kWorkerError, "创建线程出错");
+      DeleteWorkers();
+      return false;
+    }
+  }
+  return true;
+}
+
+void CDownloader::DeleteWorkers() {
+  for (Segment& s : segments_)
+    s.worker.reset();
+}
+
+bool CDownloader::WriteRange(int index, int64_t offset, const char* data, uint32_t size) {
+  XMutexLock hold(lock_);
+  if (!file_ || index < 0 || static_cast<size_t>(index) >= segments_.size()) return false;
+  if (file_->Seek(offset, IOrvaneStream::kBegin) != offset) return false;
+  if (file_->Write(data, size) != static_cast<int32_t>(size)) return false;
+  downloaded_ += size;
+  segments_[index].start += size;
+  return true;
+}
+
+int CDownloader::Poll() {
+  if (state_ != kRunning) return state_;
+  if (!probe_) {
+    DeleteWorkers();
+    state_ = kFailed;
+    return state_;
+  }
+  if (!probe_->finished()) return kRunning;
+  // the probe's hand-over may have used a remembered package
+  if (state_ != kRunning) return state_;
+  if (segments_.empty()) {
+    state_ = kFailed;
+    return state_;
+  }
+  bool busy = false;
+  for (Segment& s : segments_) {
+    // whether the worker has ended first, the segment after: a worker writes
+    // its last bytes and then ends, so a segment read first could look
+    // incomplete when the worker has completed it meanwhile
+    bool ended = !s.worker || s.worker->Join(1);
+    bool complete;
+    {
+      XMutexLock hold(lock_);
+      complete = s.complete();
+    }
+    if (complete) continue;
+    if (ended) {
+      DeleteWorkers();
+      state_ = kFailed;
+      return state_;
+    }
+    busy = true;
+  }
+  if (busy) return kRunning;
+  {
+    XMutexLock hold(lock_);
+    file_.reset();
+  }
+  if (!VerifyPackage()) {
+    state_ = kFailed;
+    CreatePackageFile();
+    DeleteWorkers();
+    XMutexLock hold(lock_);
+    std::vector<SegmentRange> fresh = SplitSegments(total_, workerCount_);
+    for (size_t k = 0; k < segments_.size() && k < fresh.size(); ++k) {
+      segments_[k].start = fresh[k].start;
+    }
+    downloaded_ = 0;
+    return state_;
+  }
+  DeleteWorkers();
+  SendDownloadResult("下载成功", DownloadSeconds());
+  RememberPackage();
+  state_ = kFinished;
+  return state_;
+}
+
+int CDownloader::DownloadSeconds() {
+  try {
+    CFileStream f(filePath_, CFileStream::kModeReadShared);
+    int64_t creation = 0, access = 0, lastWrite = 0;
+    if (!f.isOpen() || !f.GetTimes(&creation, &access, &lastWrite)) return 0;
+    return orvane::DownloadSeconds(creation, lastWrite);
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
+bool CDownloader::VerifyPackage() {
+  if (filePath_.empty()) return false;
+  std::string expected = PackageMd5();
+  if (expected.empty()) return true;
+  return Md5File(filePath_) == expected;
+}
+
+void CDownloader::RememberPackage() {
+  std::string md5 = PackageMd5();
+  if (md5.empty()) md5 = Md5File(filePath_);
+  if (md5.empty() || filePath_.empty()) return;
+  PackageSettings().SetCachedPackage(Utf8ToWide(md5), filePath_, false);
+}
+
+void CDownloader::UseLocalPackage(const std::wstring& path) {
+  filePath_ = path;
+  state_ = kFinished;
+  SendDownloadResult("存在本地文件", -1);
+}
+
+bool CDownloader::TryCurrentLocalPackage() {
+  IPkgInfo* pkg = PackageInfoSource();
+  const char* version = pkg ? pkg->GetVersionCode() : nullptr;
+  std::wstring wanted = version ? AnsiToWide(version) : std::wstring();
+  std::wstring remembered = PackageSettings().path;
+  if (remembered.empty() || wanted.empty()) return false;
+  if (!VersionAtLeast(PackageAppInfo().GetFileProductVersion(remembered), wanted)) return false;
+  UseLocalPackage(remembered);
+  return true;
+}
+
+bool CDownloader::TryLocalPackage() {
+  std::wstring remembered = PackageSettings().path;
+  if (remembered.empty()) return false;
+  IAppInfo& app = PackageAppInfo();
+  if (!app.GetExePath().empty() &&
+      !VersionAtLeast(app.GetFileProductVersion(remembered), app.GetVersion())) {
+    return false;
+  }
+  UseLocalPackage(remembered);
+  return true;
+}
+
+}  // namespace orvane

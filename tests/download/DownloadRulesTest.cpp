@@ -1,0 +1,196 @@
+#include "download/DownloadRules.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/Error.h"
+
+namespace orvane {
+namespace {
+
+struct UrlCase {
+  const char* url;
+  const char* host;
+  int port;
+  const char* path;
+};
+
+TEST(SplitUrl, HostPortAndPath) {
+  const UrlCase cases[] = {
+      {"http://cdn.orvane.test/a/b.exe", "cdn.orvane.test", 80, "/a/b.exe"},
+      {"https://cdn.orvane.test/a/b.exe", "cdn.orvane.test", 80, "/a/b.exe"},
+      {"http://127.0.0.16:8080/x", "127.0.0.16", 8080, "/x"},
+      // the path is the rest from the first single slash after the host
+      {"http://h:81/a//b/c/", "h", 81, "/a/b/c"},
+      {"http://h:65617/x", "h", 81, "/x"},  // modulo 65536
+      {"http://h/a?b=c/d", "h", 80, "/a?b=c/d"},
+  };
+  for (const UrlCase& c : cases) {
+    SCOPED_TRACE(c.url);
+    UrlParts p = SplitUrl(c.url);
+    EXPECT_EQ(p.host, c.host);
+    EXPECT_EQ(p.port, c.port);
+    EXPECT_EQ(p.path, c.path);
+  }
+}
+
+TEST(SplitUrl, RefusesWhatIsNoUrl) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"http://host/", "invalid url"},
+      {"http://host", "invalid url"},
+      {"", "invalid url"},
+      {"///", "invalid url"},
+      {"http://a:1:2/x", "invalid host"},
+      {"http://a:b/x", "invalid host"},
+      {"http://a:99999999999/x", "invalid host"},
+  };
+  for (const auto& [url, message] : cases) {
+    SCOPED_TRACE(url);
+    try {
+      SplitUrl(url);
+      ADD_FAILURE() << "accepted";
+    } catch (const Error& e) {
+      EXPECT_STREQ(e.what(), message);
+    }
+  }
+}
+
+TEST(ResolveLocation, RelativeTargetsStayOnTheAnsweringHost) {
+  UrlParts from = SplitUrl("http://cdn.test:8080/a/b");
+  EXPECT_EQ(ResolveLocation(from, "/dl/x.exe"), "http://cdn.test:8080/dl/x.exe");
+  EXPECT_EQ(ResolveLocation(from, "http://other/x"), "http://other/x");
+  EXPECT_EQ(ResolveLocation(from, "https://other/x"), "https://other/x");
+  // neither absolute nor rooted: taken as it is (and refused by SplitUrl later)
+  EXPECT_EQ(ResolveLocation(from, "x.exe"), "x.exe");
+}
+
+TEST(BuildRangeRequest, ExactBytes) {
+  UrlParts p = SplitUrl("http://cdn.orvane.test:8080/pkg/install.exe");
+  EXPECT_EQ(BuildRangeRequest(p, 524288, 1048575),
+            "GET /pkg/install.exe HTTP/1.1\r\n"
+            "Host:cdn.orvane.test\r\n"
+            "Accept:*/*\r\n"
+            "Range:bytes=524288-1048575\r\n"
+            "User-Agent:Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+            "Connection:close\r\n"
+            "\r\n");
+  EXPECT_NE(BuildRangeRequest(p, 7, 7).find("Range:bytes=7-7\r\n"), std::string::npos);
+  EXPECT_NE(BuildRangeRequest(p, 0, 5000000000LL).find("bytes=0-5000000000"), std::string::npos);
+}
+
+struct AnswerCase {
+  const char* head;
+  int64_t asked;
+  RangeAnswer::Kind kind;
+  int status;
+};
+
+TEST(ReadRangeAnswer, OnlyTheAskedRangeIsData) {
+  const AnswerCase cases[] = {
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 500-999/1000", 500, RangeAnswer::kData,
+       206},
+      {"HTTP/1.1 206 Partial Content\r\ncontent-range:bytes 0-0/1", 0, RangeAnswer::kData, 206},
+      {"HTTP/1.1 206 Partial Content\r\nCONTENT-RANGE:  bytes 7-9/*", 7, RangeAnswer::kData, 206},
+      // another range, no range, a whole file, an error page
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes 501-999/1000", 500,
+       RangeAnswer::kRejected, 206},
+      {"HTTP/1.1 206 Partial Content\r\nContent-Length: 5", 0, RangeAnswer::kRejected, 206},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 1000", 0, RangeAnswer::kRejected, 200},
+      {"HTTP/1.1 200 OK\r\nContent-Range: bytes 0-9/10", 0, RangeAnswer::kRejected, 200},
+      {"HTTP/1.1 416 Range Not Satisfiable", 0, RangeAnswer::kRejected, 416},
+      {"HTTP/1.1 206 Partial Content\r\nContent-Range: bytes x-9/10", 0, RangeAnswer::kRejected,
+       206},
+      {"garbage", 0, RangeAnswer::kRejected, 0},
+      {"", 0, RangeAnswer::kRejected, 0},
+      {"HTTP/1.1 302 Found\r\nLocation: http://b/x", 0, RangeAnswer::kRedirect, 302},
+      // a redirect without a target is nothing to follow
+      {"HTTP/1.1 302 Found\r\nContent-Length: 0", 0, RangeAnswer::kRejected, 302},
+  };
+  for (const AnswerCase& c : cases) {
+    SCOPED_TRACE(c.head);
+    RangeAnswer a = ReadRangeAnswer(c.head, c.asked);
+    EXPECT_EQ(a.kind, c.kind);
+    EXPECT_EQ(a.status, c.status);
+  }
+  EXPECT_EQ(ReadRangeAnswer("HTTP/1.1 301 Moved\r\nLocation:   /dl/x.exe", 0).location,
+            "/dl/x.exe");
+}
+
+TEST(ParseContentRange, Forms) {
+  int64_t a = -1, b = -1;
+  EXPECT_TRUE(ParseContentRange("bytes 0-4/10", &a, &b));
+  EXPECT_EQ(a, 0);
+  EXPECT_EQ(b, 4);
+  EXPECT_TRUE(ParseContentRange("bytes 5000000000-5000000001/*", &a, &b));
+  EXPECT_EQ(a, 5000000000LL);
+  for (const char* bad : {"bytes 5-4/10", "bytes -4/10", "bytes 4-/10", "bytes */10", "0-4/10",
+                          "bytes 1-2", "bytes 99999999999999999999-1/2"}) {
+    EXPECT_FALSE(ParseContentRange(bad, &a, &b)) << bad;
+  }
+}
+
+TEST(SplitSegments, NearlyEqualHalvesWithTheRestLast) {
+  auto ten = SplitSegments(10, 2);
+  ASSERT_EQ(ten.size(), 2u);
+  EXPECT_EQ(ten[0].start, 0);
+  EXPECT_EQ(ten[0].end, 4);
+  EXPECT_EQ(ten[1].start, 5);
+  EXPECT_EQ(ten[1].end, 9);
+  auto eleven = SplitSegments(11, 2);
+  EXPECT_EQ(eleven[0].end, 4);
+  EXPECT_EQ(eleven[1].start, 5);
+  EXPECT_EQ(eleven[1].end, 10);
+  auto big = SplitSegments(5000000001LL, 2);
+  EXPECT_EQ(big[1].end, 5000000000LL);
+  EXPECT_TRUE(SplitSegments(0, 2).empty());
+  EXPECT_TRUE(SplitSegments(10, 0).empty());
+}
+
+TEST(VersionAtLeast, PartByPart) {
+  const std::tuple<const wchar_t*, const wchar_t*, bool> cases[] = {
+      {L"2.1.5", L"2.1.4", true}, {L"2.1.4", L"2.1.4", true},     {L"3.0.0", L"2.1.4", false},
+      {L"2.0", L"1.5", false},    {L"10.0", L"9.0", true},        {L"2.1", L"2.1.0", false},
+      {L"", L"", false},          {L"1.2.3.4", L"1.2.3.4", true}, {L"1.x", L"1.0", false},
+      {L"1.2", L"", false},
+  };
+  for (const auto& [a, b, expected] : cases) {
+    EXPECT_EQ(VersionAtLeast(a, b), expected) << std::wstring(a).size() << " " << expected;
+  }
+}
+
+TEST(ChannelPackageName, SecondPartOfFourNamesTheChannel) {
+  const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+      {L"1.96.0.0", L"install_tengxun0.exe"},
+      {L"1.97.0.0", L"install_qihu3600.exe"},
+      {L"1.98.3.1", L"install_jinshan0.exe"},
+      {L"5.99.0.0", L"install_huawei00.exe"},
+      {L"1.95.0.0", L""},
+      {L"1.97.0", L""},
+      {L"1.97.0.0.0", L""},
+      {L"", L""},
+      {L"1.097.0.0", L"install_qihu3600.exe"},
+  };
+  for (const auto& [version, name] : cases)
+    EXPECT_EQ(ChannelPackageName(version), name);
+}
+
+TEST(ProbeNames, FromHeadersAndFromTheProgram) {
+  EXPECT_EQ(FileNameFromHeaders(
+                {"HTTP/1.1 200 OK", "Content-Disposition: attachment; filename=\"pkg 1.exe\""}),
+            "pkg 1.exe");
+  EXPECT_EQ(FileNameFromHeaders({"X: filename=plain.exe"}), "plain.exe");
+  EXPECT_EQ(FileNameFromHeaders({"X: filename=\"\""}), "");
+  EXPECT_EQ(FileNameFromHeaders({"Content-Length: 5"}), "");
+
+  EXPECT_EQ(BuildPackageFileName(L"setup.exe", L"1.2.0"), L"setup_install_v1.2.0.exe");
+  EXPECT_EQ(BuildPackageFileName(L"setup.exe", L""), L"setup_install.exe");
+  EXPECT_EQ(BuildPackageFileName(L"kv_install.exe", L""), L"kv_install.exe");
+  EXPECT_EQ(BuildPackageFileName(L".exe", L"1"), L"");
+  EXPECT_EQ(BuildPackageFileName(L"noext", L""), L"noext_install.exe");
+
+  EXPECT_EQ(ContentLengthFromHeaders({"HTTP/1.1 200 OK", "Content-Length: 3145851"}), 3145851);
+  EXPECT_EQ(ContentLengthFromHeaders({"content-length: 5"}), 0);
+  EXPECT_EQ(ContentLengthFromHeaders({"Content-Length:"}), 0);
+}
+
+}  // namespace
+}  // namespace orvane
