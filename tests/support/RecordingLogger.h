@@ -1,10 +1,13 @@
 // An event logger for tests: records every call as one line of text, so that
 // a test can check what was sent, in which order, with which properties.
+// Like the real logger it keeps one property set per thread, so workers
+// sending events at the same moment do not mix their properties.
 #pragma once
 
 #include <map>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "telemetry/LoggerServer.h"
@@ -33,27 +36,35 @@ class RecordingLogger : public ILoggerServer {
     return true;
   }
   bool WriteEvent(const std::string& name) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    const Properties& p = properties_[std::this_thread::get_id()];
     std::string line = "event " + name + " {";
     bool first = true;
     auto sep = [&] {
       if (!first) line += ", ";
       first = false;
     };
-    for (const auto& [k, v] : ints_) sep(), line += k + "=" + std::to_string(v);
-    for (const auto& [k, v] : bools_) sep(), line += k + "=" + (v ? "true" : "false");
-    for (const auto& [k, v] : strings_) sep(), line += k + "=" + v;
-    Add(line + "}");
+    for (const auto& [k, v] : p.ints) sep(), line += k + "=" + std::to_string(v);
+    for (const auto& [k, v] : p.bools) sep(), line += k + "=" + (v ? "true" : "false");
+    for (const auto& [k, v] : p.strings) sep(), line += k + "=" + v;
+    lines_.push_back(line + "}");
     return true;
   }
   void ClearProperties() override {
-    ints_.clear();
-    bools_.clear();
-    strings_.clear();
+    std::lock_guard<std::mutex> hold(lock_);
+    properties_.erase(std::this_thread::get_id());
   }
-  void SetIntProperty(const std::string& k, int v) override { ints_.emplace(k, v); }
-  void SetBoolProperty(const std::string& k, bool v) override { bools_.emplace(k, v); }
+  void SetIntProperty(const std::string& k, int v) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    properties_[std::this_thread::get_id()].ints.emplace(k, v);
+  }
+  void SetBoolProperty(const std::string& k, bool v) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    properties_[std::this_thread::get_id()].bools.emplace(k, v);
+  }
   void SetStringProperty(const std::string& k, const std::string& v) override {
-    strings_.emplace(k, v);
+    std::lock_guard<std::mutex> hold(lock_);
+    properties_[std::this_thread::get_id()].strings.emplace(k, v);
   }
   bool WriteLaunch(int code, const std::string& a, const std::string& b,
                    const std::string& c) override {
@@ -78,11 +89,15 @@ class RecordingLogger : public ILoggerServer {
     lines_.push_back(std::move(line));
   }
 
+  struct Properties {
+    std::map<std::string, int> ints;
+    std::map<std::string, bool> bools;
+    std::map<std::string, std::string> strings;
+  };
+
   std::mutex lock_;
   std::vector<std::string> lines_;
-  std::map<std::string, int> ints_;
-  std::map<std::string, bool> bools_;
-  std::map<std::string, std::string> strings_;
+  std::map<std::thread::id, Properties> properties_;
 };
 
 }  // namespace orvane::test
