@@ -8,11 +8,17 @@ namespace {
 std::atomic<AppGlobals*> g_globals{nullptr};
 }  // namespace
 
-AppGlobals* GetAppGlobals() { return g_globals.load(); }
+AppGlobals* GetAppGlobals() {
+  return g_globals.load();
+}
 
-AppGlobalsScope::AppGlobalsScope() { g_globals.store(new AppGlobals()); }
+AppGlobalsScope::AppGlobalsScope() {
+  g_globals.store(new AppGlobals());
+}
 
-AppGlobalsScope::~AppGlobalsScope() { delete g_globals.exchange(nullptr); }
+AppGlobalsScope::~AppGlobalsScope() {
+  delete g_globals.exchange(nullptr);
+}
 
 ProxySettings AppGlobals::Proxy() {
   XMutexLock hold(lock);

@@ -31,15 +31,21 @@ InstallFacts& GetInstallFacts() {
   return facts;
 }
 
-ILoggerServer& DefaultStartupServices::Logger() { return EventLogger(); }
+ILoggerServer& DefaultStartupServices::Logger() {
+  return EventLogger();
+}
 
 std::wstring DefaultStartupServices::ProductVersion() {
   return CAppInfo::GetInstance().GetFileProductVersion(L"");
 }
 
-bool DefaultStartupServices::StartPackageQuery() { return CPkgInfo::GetInstance() != nullptr; }
+bool DefaultStartupServices::StartPackageQuery() {
+  return CPkgInfo::GetInstance() != nullptr;
+}
 
-bool DefaultStartupServices::StartServerQuery() { return CServerInfo::GetInstance() != nullptr; }
+bool DefaultStartupServices::StartServerQuery() {
+  return CServerInfo::GetInstance() != nullptr;
+}
 
 void DefaultStartupServices::StopQueries() {
   CPkgInfo::StopInstance();

@@ -19,12 +19,12 @@ class MainWindow;
 struct InstallFacts {
   HINSTANCE instance = nullptr;
   bool firstInstall = true;
-  bool reinstall = false;         // set by the page flow
-  std::string packageStem;        // UTF-8
-  std::wstring launchAppPath;     // image path of the parent process
-  std::string parentAppName;      // UTF-8 file name of that path
-  int64_t beginTimestamp = 0;     // seconds since 1970 (UTC)
-  int32_t downloadTime = 0;       // seconds the browser took for the installer
+  bool reinstall = false;      // set by the page flow
+  std::string packageStem;     // UTF-8
+  std::wstring launchAppPath;  // image path of the parent process
+  std::string parentAppName;   // UTF-8 file name of that path
+  int64_t beginTimestamp = 0;  // seconds since 1970 (UTC)
+  int32_t downloadTime = 0;    // seconds the browser took for the installer
 };
 
 InstallFacts& GetInstallFacts();

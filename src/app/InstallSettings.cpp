@@ -39,7 +39,8 @@ InstallSettings::InstallSettings(std::wstring configPath) : configPath_(std::mov
   }
 }
 
-bool InstallSettings::SetCachedPackage(const std::wstring& newMd5, const std::wstring& newPath,
+bool InstallSettings::SetCachedPackage(const std::wstring& newMd5,
+                                       const std::wstring& newPath,
                                        bool noWrite) {
   if (newMd5.empty() || newPath.empty()) return false;
   std::string digest = Md5File(newPath);
@@ -63,7 +64,8 @@ bool InstallSettings::SetCachedPackage(const std::wstring& newMd5, const std::ws
   return false;
 }
 
-void InstallSettings::Set(std::wstring InstallSettings::*field, const wchar_t* key,
+void InstallSettings::Set(std::wstring InstallSettings::*field,
+                          const wchar_t* key,
                           const std::wstring& value) {
   this->*field = value;
   WriteKey(key, value);

@@ -27,11 +27,16 @@ std::string ChannelFromProductVersion(const std::string& productVersion,
   std::vector<std::string> parts = SplitAny(productVersion, ".");
   if (parts.size() != 4) return current;
   switch (ParseInt64(parts[1])) {
-    case 96: return "tengxun0";
-    case 97: return "qihu3600";
-    case 98: return "jinshan0";
-    case 99: return "huawei00";
-    default: return current;
+    case 96:
+      return "tengxun0";
+    case 97:
+      return "qihu3600";
+    case 98:
+      return "jinshan0";
+    case 99:
+      return "huawei00";
+    default:
+      return current;
   }
 }
 

@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <time.h>
@@ -28,14 +29,14 @@ class WinRunTempFacts : public IRunTempFacts {
       std::vector<wchar_t> paths(MAX_PATH + 1);
       DWORD needed = 0;
       BOOL ok;
-      while (!(ok = ::GetVolumePathNamesForVolumeNameW(name, paths.data(),
-                                                        static_cast<DWORD>(paths.size()),
-                                                        &needed)) &&
+      while (!(ok = ::GetVolumePathNamesForVolumeNameW(
+                   name, paths.data(), static_cast<DWORD>(paths.size()), &needed)) &&
              ::GetLastError() == ERROR_MORE_DATA) {
         paths.assign(needed + 1, L'\0');
       }
       if (!ok) continue;
-      for (const wchar_t* p = paths.data(); *p; p += wcslen(p) + 1) mounts.emplace_back(p);
+      for (const wchar_t* p = paths.data(); *p; p += wcslen(p) + 1)
+        mounts.emplace_back(p);
     } while (::FindNextVolumeW(find.get(), name, MAX_PATH));
     return mounts;
   }

@@ -42,9 +42,13 @@ CFileStream::CFileStream(const std::wstring& fileName, uint16_t mode) {
 
 CFileStream::~CFileStream() = default;
 
-int64_t CFileStream::Tell() { return Seek(0, kCurrent); }
+int64_t CFileStream::Tell() {
+  return Seek(0, kCurrent);
+}
 
-int64_t CFileStream::SeekTo(int64_t offset) { return Seek(offset, kBegin); }
+int64_t CFileStream::SeekTo(int64_t offset) {
+  return Seek(offset, kBegin);
+}
 
 int64_t CFileStream::GetSize() {
   int64_t pos = Tell();

@@ -2,7 +2,9 @@
 
 namespace orvane {
 
-OsVersionCode OsVersionCodeFor(unsigned major, unsigned minor, unsigned servicePackMajor,
+OsVersionCode OsVersionCodeFor(unsigned major,
+                               unsigned minor,
+                               unsigned servicePackMajor,
                                std::optional<unsigned> realMajor) {
   if (major == 10) return kOsWin10;
   if (major == 5 && minor == 1) return kOsXp;

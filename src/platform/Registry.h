@@ -9,7 +9,9 @@ namespace orvane {
 
 // a string value (at most 259 characters); empty on any failure. `view64`
 // reads the 64-bit view from a 32-bit process.
-std::wstring ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& value,
+std::wstring ReadRegistryString(HKEY root,
+                                const std::wstring& key,
+                                const std::wstring& value,
                                 bool view64);
 
 // the install folder of a program from its uninstall entry: InstallLocation

@@ -5,7 +5,9 @@
 
 namespace orvane {
 
-std::wstring ReadRegistryString(HKEY root, const std::wstring& key, const std::wstring& value,
+std::wstring ReadRegistryString(HKEY root,
+                                const std::wstring& key,
+                                const std::wstring& value,
                                 bool view64) {
   RegKey k;
   REGSAM access = KEY_ALL_ACCESS | (view64 ? KEY_WOW64_64KEY : 0);
@@ -26,7 +28,8 @@ bool FindInstallLocation(const std::wstring& name, std::wstring* folder) {
   const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name;
   const bool view64 = Is64BitWindows();
   std::wstring found = ReadRegistryString(HKEY_CURRENT_USER, key, L"InstallLocation", view64);
-  if (found.empty()) found = ReadRegistryString(HKEY_LOCAL_MACHINE, key, L"InstallLocation", view64);
+  if (found.empty())
+    found = ReadRegistryString(HKEY_LOCAL_MACHINE, key, L"InstallLocation", view64);
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     if (!found.empty()) break;
     std::wstring icon = ReadRegistryString(root, key, L"DisplayIcon", view64);

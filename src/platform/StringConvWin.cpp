@@ -29,9 +29,17 @@ std::string ToNarrow(const std::wstring& text, UINT codePage) {
 
 }  // namespace
 
-std::wstring AnsiToWide(const std::string& text) { return ToWide(text, CP_ACP); }
-std::string WideToAnsi(const std::wstring& text) { return ToNarrow(text, CP_ACP); }
-std::wstring Utf8ToWide(const std::string& text) { return ToWide(text, CP_UTF8); }
-std::string WideToUtf8(const std::wstring& text) { return ToNarrow(text, CP_UTF8); }
+std::wstring AnsiToWide(const std::string& text) {
+  return ToWide(text, CP_ACP);
+}
+std::string WideToAnsi(const std::wstring& text) {
+  return ToNarrow(text, CP_ACP);
+}
+std::wstring Utf8ToWide(const std::string& text) {
+  return ToWide(text, CP_UTF8);
+}
+std::string WideToUtf8(const std::wstring& text) {
+  return ToNarrow(text, CP_UTF8);
+}
 
 }  // namespace orvane

@@ -28,7 +28,9 @@ std::vector<S> Split(const S& text, const S& delimiters) {
 
 }  // namespace
 
-std::string FormatInt64(int64_t value) { return std::to_string(static_cast<long long>(value)); }
+std::string FormatInt64(int64_t value) {
+  return std::to_string(static_cast<long long>(value));
+}
 
 int64_t ParseInt64(const std::string& text) {
   const char* begin = text.c_str();
@@ -43,7 +45,9 @@ std::string TrimLeftChars(const std::string& text, const std::string& set) {
   return first == std::string::npos ? std::string() : text.substr(first);
 }
 
-int FindSubstring(const std::string& text, const std::string& part) { return FindIn(text, part); }
+int FindSubstring(const std::string& text, const std::string& part) {
+  return FindIn(text, part);
+}
 
 int FindSubstring(const std::wstring& text, const std::wstring& part) {
   return FindIn(text, part);
@@ -53,7 +57,8 @@ std::wstring EraseAll(const std::wstring& text, const std::wstring& part) {
   if (part.empty() || part.size() > text.size()) return text;
   std::wstring out = text;
   size_t pos = 0;
-  while ((pos = out.find(part, pos)) != std::wstring::npos) out.erase(pos, part.size());
+  while ((pos = out.find(part, pos)) != std::wstring::npos)
+    out.erase(pos, part.size());
   return out;
 }
 
@@ -65,7 +70,9 @@ std::vector<std::string> SplitAny(const std::string& text, const std::string& de
   return Split(text, delimiters);
 }
 
-std::string FirstThreeChars(const std::string& text) { return text.substr(0, 3); }
+std::string FirstThreeChars(const std::string& text) {
+  return text.substr(0, 3);
+}
 
 std::string HexLower(const unsigned char* data, size_t size) {
   static const char kDigits[] = "0123456789abcdef";

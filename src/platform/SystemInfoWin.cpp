@@ -1,4 +1,5 @@
 #include <windows.h>
+
 #include <tlhelp32.h>
 
 #include "platform/Handles.h"

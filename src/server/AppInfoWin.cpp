@@ -30,8 +30,8 @@ bool CAppInfo::Refresh() {
     }
     wchar_t icon[1024] = {};
     DWORD bytes = 1023;
-    ::RegQueryValueExW(key.get(), L"DisplayIcon", nullptr, nullptr,
-                       reinterpret_cast<BYTE*>(icon), &bytes);
+    ::RegQueryValueExW(key.get(), L"DisplayIcon", nullptr, nullptr, reinterpret_cast<BYTE*>(icon),
+                       &bytes);
     key.reset();
     std::wstring path = icon;
     // an icon index suffix (",0") fails this check too
@@ -64,8 +64,8 @@ std::wstring CAppInfo::GetFileProductVersion(const std::wstring& path) {
     return {};
   }
   wchar_t query[64];
-  std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", table[0].language,
-                table[0].codePage, L"ProductVersion");
+  std::swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\%ls", table[0].language, table[0].codePage,
+                L"ProductVersion");
   wchar_t* text = nullptr;
   UINT chars = 0;
   if (!::VerQueryValueW(block.data(), query, reinterpret_cast<void**>(&text), &chars) || !text)

@@ -4,6 +4,7 @@
 
 // iowin32.h needs the declarations of unzip.h before it
 #include <minizip/unzip.h>
+
 #include <minizip/iowin32.h>
 
 #include <cstdio>
@@ -69,7 +70,8 @@ bool ExtractEntry(unzFile zip, const std::string& name, const std::wstring& fold
   while (ok && written < info.uncompressed_size) {
     char chunk[2048];
     int got = unzReadCurrentFile(zip, chunk, sizeof(chunk));
-    if (got <= 0 || fwrite(chunk, 1, static_cast<size_t>(got), out.get()) != static_cast<size_t>(got)) {
+    if (got <= 0 ||
+        fwrite(chunk, 1, static_cast<size_t>(got), out.get()) != static_cast<size_t>(got)) {
       ok = false;
       break;
     }

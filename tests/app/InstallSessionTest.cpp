@@ -47,7 +47,9 @@ class FakeServices : public IStartupServices {
 const char kQuitReport[] = "report 4|0001|0002|||";
 const char kQuitEvent[] = "event vSoftQuit {event_name=软件退出}";
 
-std::string StartEventPrefix() { return "event pSoftInstall {download_time="; }
+std::string StartEventPrefix() {
+  return "event pSoftInstall {download_time=";
+}
 
 void ExpectStartThenQuit(const std::vector<std::string>& lines) {
   ASSERT_EQ(lines.size(), 5u);
@@ -172,7 +174,8 @@ TEST(InstallSession, SecondInstanceActivatesTheFirstAndSendsNothing) {
   EXPECT_TRUE(services.logger.Lines().empty());
   EXPECT_EQ(services.windows, 0);
   MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+    ::DispatchMessageW(&msg);
   EXPECT_EQ(g_activations, 1);
 }
 

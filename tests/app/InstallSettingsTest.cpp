@@ -78,7 +78,8 @@ TEST_F(Fixture, DeletedChangedOrUpperCasePackageIsForgotten) {
     std::wstring md5;
   };
   std::wstring upper = Md5Of(packageBytes);
-  for (auto& c : upper) c = static_cast<wchar_t>(::towupper(c));
+  for (auto& c : upper)
+    c = static_cast<wchar_t>(::towupper(c));
   const Case cases[] = {
       {"deleted", [&] { ::DeleteFileW(package.c_str()); }, Md5Of(packageBytes)},
       {"changed", [&] { test::WriteFileBytes(package, packageBytes + "x"); }, Md5Of(packageBytes)},

@@ -9,7 +9,9 @@
 namespace orvane {
 namespace {
 
-std::wstring Installer() { return L"\"" + test::HostPath(ORVANE_INSTALLER_EXE) + L"\""; }
+std::wstring Installer() {
+  return L"\"" + test::HostPath(ORVANE_INSTALLER_EXE) + L"\"";
+}
 
 HWND WaitForMainWindow(DWORD timeoutMs) {
   for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
@@ -42,7 +44,8 @@ TEST(SingleInstance, SecondProcessPostsActivationAndExitsWithZero) {
   EXPECT_EQ(test::WaitExitCode(second.get(), 15000), 0);
   MSG msg;
   for (int i = 0; i < 20 && g_activations == 0; ++i) {
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&msg);
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+      ::DispatchMessageW(&msg);
     ::Sleep(10);
   }
   EXPECT_EQ(g_activations, 1);

@@ -14,13 +14,14 @@ TEST(StartupRules, PackageStemDropsTheLastFourCharacters) {
       {"C:\\dl\\Setup_huawei00.bin", "Setup_huawei00"},  // whatever the ending
       {"C:\\dl\\a.exe", "a"},
       {"C:\\dl\\.exe", ""},
-      {"C:\\dl\\abc", "abc"},   // n = 4: all after the backslash
+      {"C:\\dl\\abc", "abc"},  // n = 4: all after the backslash
       {"C:\\dl\\", ""},
-      {"Setup.exe", ""},        // no backslash
+      {"Setup.exe", ""},  // no backslash
       {"", ""},
       {"C:\\dl\\栖木.exe", "栖木"},
   };
-  for (const auto& c : cases) EXPECT_EQ(PackageStem(c.path), c.stem) << c.path;
+  for (const auto& c : cases)
+    EXPECT_EQ(PackageStem(c.path), c.stem) << c.path;
 }
 
 TEST(StartupRules, ChannelFromTheFileName) {
@@ -29,18 +30,19 @@ TEST(StartupRules, ChannelFromTheFileName) {
     const char* channel;
   } cases[] = {
       {"Setup_huawei00", "huawei00"},
-      {"Setup_Utengxun0", "tengxun0"},      // the "U" after the underscore is skipped
-      {"Setup_jinshan0_v2", "jinshan0"},    // only 8 characters
+      {"Setup_Utengxun0", "tengxun0"},    // the "U" after the underscore is skipped
+      {"Setup_jinshan0_v2", "jinshan0"},  // only 8 characters
       {"Setup_ab", "ab"},
       {"Setup", ""},
       {"Setup_", ""},
-      {"a_b_c", "b_c"},                     // the first underscore counts
+      {"a_b_c", "b_c"},  // the first underscore counts
       {"Setup_U", ""},
-      {"Setup_u1", "u1"},                   // only an upper-case U is skipped
+      {"Setup_u1", "u1"},  // only an upper-case U is skipped
       {"_x", "x"},
       {"", ""},
   };
-  for (const auto& c : cases) EXPECT_EQ(ChannelFromStem(c.stem), c.channel) << c.stem;
+  for (const auto& c : cases)
+    EXPECT_EQ(ChannelFromStem(c.stem), c.channel) << c.stem;
 }
 
 TEST(StartupRules, ChannelFromTheProductVersion) {
@@ -52,8 +54,8 @@ TEST(StartupRules, ChannelFromTheProductVersion) {
       {"1.97.0.0", "qihu3600"},
       {"1.98.3.1", "jinshan0"},
       {"2.99.0.7", "huawei00"},
-      {"1.97.0", "file"},        // three parts
-      {"1.97.0.0.1", "file"},    // five parts
+      {"1.97.0", "file"},      // three parts
+      {"1.97.0.0.1", "file"},  // five parts
       {"1.100.0.0", "file"},
       {"1.95.0.0", "file"},
       {"1.0.0.2", "file"},

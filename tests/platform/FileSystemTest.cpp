@@ -83,7 +83,7 @@ TEST(CacheFolders, RunTempFolderIsCreatedOnTheBestDrive) {
   ASSERT_EQ(folder.rfind(L"C:\\OrvanePkg_", 0), 0u) << std::string(folder.begin(), folder.end());
   EXPECT_EQ(folder.back(), L'\\');
   EXPECT_TRUE(DirectoryExists(folder));
-  EXPECT_EQ(GetRunTempFolder(), folder);  // chosen once per run
+  EXPECT_EQ(GetRunTempFolder(), folder);            // chosen once per run
   EXPECT_FALSE(DirectoryExists(L"C:\\OrvanePkg"));  // the probe folder is gone
   DeleteTree(folder);
 }

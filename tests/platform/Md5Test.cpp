@@ -22,7 +22,8 @@ TEST(Md5, RfcTestSuite) {
       {"12345678901234567890123456789012345678901234567890123456789012345678901234567890",
        "57edf4a22be3c955ac49da2e2107b67a"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Md5Hex(std::string(c.input)), c.digest) << c.input;
+  for (const auto& c : cases)
+    EXPECT_EQ(Md5Hex(std::string(c.input)), c.digest) << c.input;
 
   // the empty message has a digest, but Md5Hex reports "no bytes" as empty
   Md5 empty;
@@ -35,7 +36,8 @@ TEST(Md5, RfcTestSuite) {
 
 TEST(Md5, PiecewiseEqualsWhole) {
   std::string data;
-  for (int i = 0; i < 10000; ++i) data.push_back(static_cast<char>(i * 7 + i / 13));
+  for (int i = 0; i < 10000; ++i)
+    data.push_back(static_cast<char>(i * 7 + i / 13));
   const std::string whole = Md5Hex(data);
   // piece sizes around the 64-byte block and the 56-byte padding boundary
   for (size_t piece : {1u, 3u, 55u, 56u, 57u, 63u, 64u, 65u, 127u, 4096u}) {

@@ -17,7 +17,7 @@ TEST(OsVersion, CodeTable) {
       {6, 1, 1, std::nullopt, kOsWin7Sp},
       {6, 2, 0, 6u, kOsWin8},
       {6, 3, 0, 6u, kOsWin8},
-      {6, 2, 0, 10u, kOsWin10},     // an unmanifested program on Windows 10
+      {6, 2, 0, 10u, kOsWin10},          // an unmanifested program on Windows 10
       {6, 2, 0, std::nullopt, kOsWin8},  // no RtlGetNtVersionNumbers
       {10, 0, 0, std::nullopt, kOsWin10},
       {5, 0, 4, std::nullopt, kOsUnknown},

@@ -14,10 +14,10 @@ TEST(PathRules, InstallPathValidity) {
       {L"D:\\Apps\\Tool\\", true},  // empty pieces are dropped
       {L"c:\\栖木工坊", true},
       {L"D:", true},
-      {L"D:\\\\Apps", false},       // double backslash
-      {L"1:\\Apps", false},         // no letter
-      {L"D:\\Ap?ps", false},        // forbidden character
-      {L"\\Apps", false},           // no drive
+      {L"D:\\\\Apps", false},  // double backslash
+      {L"1:\\Apps", false},    // no letter
+      {L"D:\\Ap?ps", false},   // forbidden character
+      {L"\\Apps", false},      // no drive
       {L"", false},
       {L"\\", false},
       {L"DD\\Apps", false},
@@ -32,7 +32,8 @@ TEST(PathRules, InstallPathValidity) {
       {L"D:\\a|b", false},
       {L"D:\\Program Files (x86)\\KestrelVault", true},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsValidInstallPath(c.path), c.valid) << c.path;
+  for (const auto& c : cases)
+    EXPECT_EQ(IsValidInstallPath(c.path), c.valid) << c.path;
 }
 
 TEST(PathRules, AppendBackslash) {

@@ -26,7 +26,8 @@ class FakeMachine : public IRunTempFacts {
 
   std::vector<std::wstring> MountPoints() override {
     std::vector<std::wstring> m;
-    for (const auto& v : volumes) m.push_back(v.mount);
+    for (const auto& v : volumes)
+      m.push_back(v.mount);
     return m;
   }
   uint64_t FreeSpace(const std::wstring& mount) override {

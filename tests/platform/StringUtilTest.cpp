@@ -17,11 +17,21 @@ TEST(StringUtil, Int64RoundTripsAndParsesLikeScanf) {
     const char* text;
     int64_t value;
   } cases[] = {
-      {"130618652", 130618652}, {"  17", 17}, {"+5", 5},   {"-3x", -3},
-      {"12.5", 12},             {"abc", 0},   {"", 0},     {"0x10", 0},
-      {"\t\n8", 8},             {"-", 0},     {"--1", 0},  {"97", 97},
+      {"130618652", 130618652},
+      {"  17", 17},
+      {"+5", 5},
+      {"-3x", -3},
+      {"12.5", 12},
+      {"abc", 0},
+      {"", 0},
+      {"0x10", 0},
+      {"\t\n8", 8},
+      {"-", 0},
+      {"--1", 0},
+      {"97", 97},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParseInt64(c.text), c.value) << c.text;
+  for (const auto& c : cases)
+    EXPECT_EQ(ParseInt64(c.text), c.value) << c.text;
 }
 
 TEST(StringUtil, TrimLeftAndFirstThree) {
@@ -44,8 +54,8 @@ TEST(StringUtil, FindSubstringIsMinusOneForEmptyTexts) {
 
 TEST(StringUtil, EraseAllResumesWhereItRemoved) {
   EXPECT_EQ(EraseAll(L"a-b-c", L"-"), L"abc");
-  EXPECT_EQ(EraseAll(L"abc", L""), L"abc");         // empty part
-  EXPECT_EQ(EraseAll(L"ab", L"abc"), L"ab");        // part longer than text
+  EXPECT_EQ(EraseAll(L"abc", L""), L"abc");   // empty part
+  EXPECT_EQ(EraseAll(L"ab", L"abc"), L"ab");  // part longer than text
   EXPECT_EQ(EraseAll(L"abab", L"ab"), L"");
   // removing "ab" from "aabb" joins "a" and "b"; the search goes on from the
   // place of the removal, not from the start, so the new "ab" stays

@@ -68,7 +68,8 @@ class BusyThread : public COrvaneBasedThread {
   }
   int Run() override {
     started = true;
-    while (!honourCancel || !cancel) ::Sleep(1);
+    while (!honourCancel || !cancel)
+      ::Sleep(1);
     return 3;
   }
 };
@@ -77,7 +78,8 @@ TEST(BasedThread, StopEndsABusyWorkerForcibly) {
   auto t = std::make_unique<BusyThread>();
   t->honourCancel = false;
   ASSERT_TRUE(t->Start());
-  while (!t->started) ::Sleep(1);
+  while (!t->started)
+    ::Sleep(1);
   DWORD before = ::GetTickCount();
   t.reset();  // must not wait for a body that never looks at cancel
   EXPECT_LT(::GetTickCount() - before, 2000u);
@@ -104,7 +106,8 @@ TEST(XMutex, AbandonedByATerminatedHolderIsStillUsable) {
     int Run() override {
       m_->Lock();
       locked = true;
-      for (;;) ::Sleep(10);
+      for (;;)
+        ::Sleep(10);
     }
     CXMutex* m_;
     std::atomic<bool> locked{false};
@@ -112,7 +115,8 @@ TEST(XMutex, AbandonedByATerminatedHolderIsStillUsable) {
   {
     Holder h(&m);
     ASSERT_TRUE(h.Start());
-    while (!h.locked) ::Sleep(1);
+    while (!h.locked)
+      ::Sleep(1);
   }  // terminated while holding the lock
   std::atomic<bool> got{false};
   class Taker : public COrvaneBasedThread {

@@ -23,15 +23,22 @@ class RecordingLogger : public ILoggerServer {
     return lines_;
   }
 
-  bool WriteOperation(const std::string& page, const std::string& control,
+  bool WriteOperation(const std::string& page,
+                      const std::string& control,
                       const std::string& extra) override {
     Add("operation " + page + "|" + control + "|" + extra);
     return true;
   }
-  bool WriteReport(int code, const std::string& a, const std::string& b, const std::string& c,
-                   const std::string& d, std::vector<std::string> files) override {
-    std::string line = "report " + std::to_string(code) + "|" + a + "|" + b + "|" + c + "|" + d + "|";
-    for (const auto& f : files) line += f + ";";
+  bool WriteReport(int code,
+                   const std::string& a,
+                   const std::string& b,
+                   const std::string& c,
+                   const std::string& d,
+                   std::vector<std::string> files) override {
+    std::string line =
+        "report " + std::to_string(code) + "|" + a + "|" + b + "|" + c + "|" + d + "|";
+    for (const auto& f : files)
+      line += f + ";";
     Add(line);
     return true;
   }
@@ -44,9 +51,12 @@ class RecordingLogger : public ILoggerServer {
       if (!first) line += ", ";
       first = false;
     };
-    for (const auto& [k, v] : p.ints) sep(), line += k + "=" + std::to_string(v);
-    for (const auto& [k, v] : p.bools) sep(), line += k + "=" + (v ? "true" : "false");
-    for (const auto& [k, v] : p.strings) sep(), line += k + "=" + v;
+    for (const auto& [k, v] : p.ints)
+      sep(), line += k + "=" + std::to_string(v);
+    for (const auto& [k, v] : p.bools)
+      sep(), line += k + "=" + (v ? "true" : "false");
+    for (const auto& [k, v] : p.strings)
+      sep(), line += k + "=" + v;
     lines_.push_back(line + "}");
     return true;
   }
@@ -66,7 +76,9 @@ class RecordingLogger : public ILoggerServer {
     std::lock_guard<std::mutex> hold(lock_);
     properties_[std::this_thread::get_id()].strings.emplace(k, v);
   }
-  bool WriteLaunch(int code, const std::string& a, const std::string& b,
+  bool WriteLaunch(int code,
+                   const std::string& a,
+                   const std::string& b,
                    const std::string& c) override {
     Add("launch " + std::to_string(code) + "|" + a + "|" + b + "|" + c);
     return true;
@@ -78,8 +90,11 @@ class RecordingLogger : public ILoggerServer {
   bool InitSdk() override { return false; }
   bool ReleaseSdk() override { return true; }
   bool OpenUrl(const std::string&) override { return false; }
-  int ShellExecAsUser(const std::string&, const std::string&, const std::string&,
-                      const std::string&, int) override {
+  int ShellExecAsUser(const std::string&,
+                      const std::string&,
+                      const std::string&,
+                      const std::string&,
+                      int) override {
     return 0;
   }
 

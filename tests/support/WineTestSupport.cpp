@@ -27,9 +27,13 @@ ScratchDir::ScratchDir() {
   if (!CreateDirectories(path_)) ADD_FAILURE() << "cannot create a scratch folder";
 }
 
-ScratchDir::~ScratchDir() { DeleteTree(path_); }
+ScratchDir::~ScratchDir() {
+  DeleteTree(path_);
+}
 
-std::wstring ScratchDir::File(const std::wstring& name) const { return path_ + L"\\" + name; }
+std::wstring ScratchDir::File(const std::wstring& name) const {
+  return path_ + L"\\" + name;
+}
 
 ScratchRegKey::ScratchRegKey(HKEY root, std::wstring subKey, REGSAM view)
     : root_(root), subKey_(std::move(subKey)), view_(view) {
@@ -62,8 +66,8 @@ void WriteFileBytes(const std::wstring& path, const std::string& bytes) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_TRUE(file.valid()) << "cannot create a test file";
   DWORD put = 0;
-  ASSERT_TRUE(::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put,
-                          nullptr));
+  ASSERT_TRUE(
+      ::WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
   ASSERT_EQ(put, bytes.size());
 }
 
@@ -74,7 +78,8 @@ std::string ReadFileBytes(const std::wstring& path) {
   std::string out;
   char buf[65536];
   DWORD got = 0;
-  while (::ReadFile(file.get(), buf, sizeof(buf), &got, nullptr) && got > 0) out.append(buf, got);
+  while (::ReadFile(file.get(), buf, sizeof(buf), &got, nullptr) && got > 0)
+    out.append(buf, got);
   return out;
 }
 
@@ -116,6 +121,8 @@ std::wstring OwnFolder() {
   return path.substr(0, path.rfind(L'\\'));
 }
 
-std::wstring W(const std::string& utf8) { return Utf8ToWide(utf8); }
+std::wstring W(const std::string& utf8) {
+  return Utf8ToWide(utf8);
+}
 
 }  // namespace orvane::test

@@ -16,6 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 1;
   }
   MSG msg;
-  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0)
+    ::DispatchMessageW(&msg);
   return 0;
 }

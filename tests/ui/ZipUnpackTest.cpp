@@ -24,7 +24,8 @@ struct Unpack : ::testing::Test {
 
 TEST_F(Unpack, StoredAndDeflatedEntries) {
   std::string big(100000, 'x');
-  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31 % 251);
+  for (size_t i = 0; i < big.size(); ++i)
+    big[i] = static_cast<char>(i * 31 % 251);
   MakeZip(archive, {{"a.png", "stored bytes", false}, {"b.png", big, true}, {"c.txt", "c"}});
   EXPECT_EQ(UnpackAll(archive, dest), 0);
   EXPECT_EQ(test::ReadFileBytes(dest + L"a.png"), "stored bytes");
@@ -48,9 +49,9 @@ TEST_F(Unpack, MissingOrBrokenArchive) {
 }
 
 TEST_F(Unpack, CraftedNamesNeverWriteOutsideTheDestination) {
-  const std::vector<std::string> evil = {"../escaped.txt", "..\\escaped.txt",
+  const std::vector<std::string> evil = {"../escaped.txt",           "..\\escaped.txt",
                                          "images/../../escaped.txt", "\\escaped.txt",
-                                         "C:\\escaped.txt", "C:escaped.txt"};
+                                         "C:\\escaped.txt",          "C:escaped.txt"};
   for (const std::string& name : evil) {
     SCOPED_TRACE(name);
     MakeZip(archive, {{"ok.png", "ok"}, {name, "evil"}});
@@ -67,7 +68,9 @@ TEST_F(Unpack, CraftedNamesNeverWriteOutsideTheDestination) {
 }
 
 TEST_F(Unpack, LenientUnpackSkipsBadEntries) {
-  MakeZip(archive, {{"Qlx.dll", "dll"}, {"empty.bin", ""}, {"sub/x.dll", "no folder"},
+  MakeZip(archive, {{"Qlx.dll", "dll"},
+                    {"empty.bin", ""},
+                    {"sub/x.dll", "no folder"},
                     {"TaskAsUser.dll", "task"}});
   UnpackAllLenient(archive, dest);
   EXPECT_EQ(test::ReadFileBytes(dest + L"Qlx.dll"), "dll");
