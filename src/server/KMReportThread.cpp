@@ -33,11 +33,6 @@ CKMReportThread::~CKMReportThread() {
   Stop();
 }
 
-void CKMReportThread::Stop() {
-  cancel_.Set();
-  StopOrTerminate(kQueryStopGraceMs);
-}
-
 std::string CKMReportThread::failure() {
   std::lock_guard<std::mutex> hold(lock_);
   return failure_;

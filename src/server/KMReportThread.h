@@ -13,10 +13,9 @@
 #include <mutex>
 #include <string>
 
-#include "platform/BasedThread.h"
 #include "server/ApiTransportWin.h"
-#include "server/QueryCancel.h"
 #include "server/QueryResults.h"
+#include "server/QueryThread.h"
 
 namespace orvane {
 
@@ -32,14 +31,13 @@ struct ReportSetup {
   IServerInfo* serverInfo = nullptr;
 };
 
-class CKMReportThread final : public COrvaneBasedThread {
+class CKMReportThread final : public CQueryThread {
  public:
   // starts the report at once
   explicit CKMReportThread(MainWindow* owner, ReportSetup setup = {});
   // the query-thread stop
   ~CKMReportThread() override;
   int Run() override;
-  void Stop();
 
   // why the report failed; empty while it runs or after it succeeded
   std::string failure();
@@ -47,7 +45,6 @@ class CKMReportThread final : public COrvaneBasedThread {
  private:
   std::string ReadUid();
 
-  QueryCancel cancel_;
   MainWindow* owner_;  // kept for its owner; the report never calls into it
   ReportSetup setup_;
   std::mutex lock_;

@@ -17,11 +17,6 @@ CReadPkgInfoThread::~CReadPkgInfoThread() {
   Stop();
 }
 
-void CReadPkgInfoThread::Stop() {
-  cancel_.Set();
-  StopOrTerminate(kQueryStopGraceMs);
-}
-
 int CReadPkgInfoThread::Run() {
   try {
     std::string version = VersionToSend(

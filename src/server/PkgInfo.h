@@ -9,12 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/BasedThread.h"
 #include "platform/XMutex.h"
 #include "server/ApiAnswer.h"
 #include "server/ApiTransportWin.h"
-#include "server/QueryCancel.h"
 #include "server/QueryResults.h"
+#include "server/QueryThread.h"
 
 namespace orvane {
 
@@ -26,16 +25,14 @@ struct PkgQuerySetup {
 
 class CPkgInfo;
 
-class CReadPkgInfoThread final : public COrvaneBasedThread {
+class CReadPkgInfoThread final : public CQueryThread {
  public:
   CReadPkgInfoThread(CPkgInfo* info, PkgQuerySetup setup);
   // the query-thread stop
   ~CReadPkgInfoThread() override;
   int Run() override;
-  void Stop();
 
  private:
-  QueryCancel cancel_;
   CPkgInfo* info_;
   PkgQuerySetup setup_;
 };

@@ -15,11 +15,6 @@ CReadServerInfoThread::~CReadServerInfoThread() {
   Stop();
 }
 
-void CReadServerInfoThread::Stop() {
-  cancel_.Set();
-  StopOrTerminate(kQueryStopGraceMs);
-}
-
 int CReadServerInfoThread::Run() {
   try {
     AppGlobals* globals = GetAppGlobals();

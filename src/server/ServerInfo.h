@@ -9,27 +9,24 @@
 #include <memory>
 #include <string>
 
-#include "platform/BasedThread.h"
 #include "platform/XMutex.h"
 #include "server/ApiAnswer.h"
 #include "server/ApiTransportWin.h"
-#include "server/QueryCancel.h"
 #include "server/QueryResults.h"
+#include "server/QueryThread.h"
 
 namespace orvane {
 
 class CServerInfo;
 
-class CReadServerInfoThread final : public COrvaneBasedThread {
+class CReadServerInfoThread final : public CQueryThread {
  public:
   CReadServerInfoThread(CServerInfo* info, ApiEndpoint endpoint);
   // the query-thread stop
   ~CReadServerInfoThread() override;
   int Run() override;
-  void Stop();
 
  private:
-  QueryCancel cancel_;
   CServerInfo* info_;
   ApiEndpoint endpoint_;
 };
