@@ -1,7 +1,5 @@
 #include "DownloadTestSupport.h"
 
-#include <winsock2.h>
-
 #include <gtest/gtest.h>
 
 #include "net/TCPHttp.h"
@@ -9,21 +7,6 @@
 #include "platform/StringUtil.h"
 
 namespace orvane::test {
-
-namespace {
-
-class WinsockEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    WSADATA data;
-    ASSERT_EQ(::WSAStartup(MAKEWORD(1, 1), &data), 0);
-  }
-  void TearDown() override { ::WSACleanup(); }
-};
-
-const auto* const g_winsock = ::testing::AddGlobalTestEnvironment(new WinsockEnvironment);
-
-}  // namespace
 
 std::string UniqueTag() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();

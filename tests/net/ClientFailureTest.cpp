@@ -53,12 +53,7 @@ class Client : public ::testing::Test {
     return api;
   }
 
-  std::vector<std::string> Events() {
-    std::vector<std::string> events;
-    for (const auto& l : logger_.Lines())
-      if (l.rfind("event ", 0) == 0) events.push_back(l);
-    return events;
-  }
+  std::vector<std::string> Events() { return logger_.Events(); }
 
   test::FakeNetworkApi api_;
   ScopedNetworkApiOverride apiScope_;

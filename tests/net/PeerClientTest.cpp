@@ -30,12 +30,7 @@ class Peers : public ::testing::Test {
  protected:
   Peers() : loggerScope_(&logger_) { ResetNetworkCheckReports(); }
 
-  std::vector<std::string> Events() {
-    std::vector<std::string> events;
-    for (const auto& l : logger_.Lines())
-      if (l.rfind("event ", 0) == 0) events.push_back(l);
-    return events;
-  }
+  std::vector<std::string> Events() { return logger_.Events(); }
 
   AppGlobalsScope globals_;
   test::RecordingLogger logger_;

@@ -22,6 +22,14 @@ class RecordingLogger : public ILoggerServer {
     std::lock_guard<std::mutex> hold(lock_);
     return lines_;
   }
+  // only the "event ..." lines
+  std::vector<std::string> Events() {
+    std::lock_guard<std::mutex> hold(lock_);
+    std::vector<std::string> events;
+    for (const auto& line : lines_)
+      if (line.rfind("event ", 0) == 0) events.push_back(line);
+    return events;
+  }
 
   bool WriteOperation(const std::string& page,
                       const std::string& control,
