@@ -25,10 +25,10 @@ def collect(args):
                 path = os.path.join(base, name)
                 rel = os.path.relpath(path, folder).replace(os.sep, "/")
                 entries[rel] = path
-    for spec in args.file:
-        name, _, path = spec.partition("=")
+    for item in args.file:
+        name, _, path = item.partition("=")
         if not name or not path:
-            sys.exit(f"mkzip: bad --file {spec!r}, want NAME=PATH")
+            sys.exit(f"mkzip: bad --file {item!r}, want NAME=PATH")
         entries[name] = path
     return entries
 

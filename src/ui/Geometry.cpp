@@ -103,32 +103,32 @@ std::array<Arc, 4> RoundedOutline(float diameter, float x, float y, float width,
   return arcs;
 }
 
-std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutSpec& spec,
+std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutParams& params,
                                                         const std::vector<uint32_t>& weights,
                                                         size_t childCount,
                                                         const IntRect& rect,
                                                         double scale) {
   if (weights.size() != childCount) return std::nullopt;
   std::vector<IntRect> out;
-  if (spec.orientation != kVertical && spec.orientation != kHorizontal) return out;
+  if (params.orientation != kVertical && params.orientation != kHorizontal) return out;
 
   uint64_t sum = 0;
   for (uint32_t w : weights)
     sum += w;
   if (sum == 0) return std::nullopt;
 
-  const double ml = spec.marginLeft * scale;
-  const double mt = spec.marginTop * scale;
-  const double mr = spec.marginRight * scale;
-  const double mb = spec.marginBottom * scale;
-  const double spacing = spec.spacing * scale;
+  const double ml = params.marginLeft * scale;
+  const double mt = params.marginTop * scale;
+  const double mr = params.marginRight * scale;
+  const double mb = params.marginBottom * scale;
+  const double spacing = params.spacing * scale;
   const double n = static_cast<double>(childCount);
   const double spacingTotal = (n - 1) * spacing;
   const double w = rect.width();
   const double h = rect.height();
 
   out.reserve(childCount);
-  if (spec.orientation == kVertical) {
+  if (params.orientation == kVertical) {
     if (mt + mb + n + spacingTotal > h || ml + mr > w) return std::nullopt;
     const double unit = (h - mt - mb - spacingTotal) / static_cast<double>(sum);
     double y = rect.top + mt;

@@ -75,7 +75,7 @@ struct Arc {
 std::array<Arc, 4> RoundedOutline(float diameter, float x, float y, float width, float height);
 
 // a proportional layout's description; sizes in logical pixels
-struct LayoutSpec {
+struct LayoutParams {
   int32_t orientation = 1;  // 1 vertical, 2 horizontal
   int32_t marginLeft = 0;
   int32_t marginTop = 0;
@@ -91,7 +91,7 @@ enum LayoutOrientation : int32_t { kVertical = 1, kHorizontal = 2 };
 // number, the weights sum to 0, or the rectangle cannot hold the margins,
 // the spacing and one pixel per child. An orientation other than 1 or 2
 // arranges no child but still counts as done.
-std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutSpec& spec,
+std::optional<std::vector<IntRect>> ArrangeProportional(const LayoutParams& params,
                                                         const std::vector<uint32_t>& weights,
                                                         size_t childCount,
                                                         const IntRect& rect,

@@ -13,7 +13,7 @@ class CLayoutResource : public IBaseResource {
  public:
   // orientation: 1 vertical, 2 horizontal
   CLayoutResource(int32_t orientation, int32_t id) : IBaseResource(kKindLayout, id) {
-    spec_.orientation = orientation;
+    params_.orientation = orientation;
   }
 
   bool Draw(HDC) override { return true; }
@@ -24,12 +24,12 @@ class CLayoutResource : public IBaseResource {
 
   // logical pixels
   void SetMargins(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    spec_.marginLeft = left;
-    spec_.marginTop = top;
-    spec_.marginRight = right;
-    spec_.marginBottom = bottom;
+    params_.marginLeft = left;
+    params_.marginTop = top;
+    params_.marginRight = right;
+    params_.marginBottom = bottom;
   }
-  void SetSpacing(int32_t spacing) { spec_.spacing = spacing; }
+  void SetSpacing(int32_t spacing) { params_.spacing = spacing; }
   void AddChild(IBaseResource* child, uint32_t weight) {
     children_.push_back(child);
     weights_.push_back(weight);
@@ -38,7 +38,7 @@ class CLayoutResource : public IBaseResource {
   void SetBackground(IBaseResource* background) { background_ = background; }
 
  private:
-  LayoutSpec spec_;
+  LayoutParams params_;
   IBaseResource* background_ = nullptr;
   std::vector<IBaseResource*> children_;
   std::vector<uint32_t> weights_;

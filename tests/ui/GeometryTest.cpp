@@ -125,7 +125,7 @@ TEST(Geometry, TwentyPixelCornersUseLargerArcs) {
 }
 
 TEST(Layout, WeightsShareTheBand) {
-  LayoutSpec vertical;
+  LayoutParams vertical;
   vertical.orientation = kVertical;
   auto r = ArrangeProportional(vertical, {27, 1, 3}, 3, {0, 0, 100, 31}, 1.0);
   ASSERT_TRUE(r);
@@ -134,7 +134,7 @@ TEST(Layout, WeightsShareTheBand) {
   EXPECT_EQ((*r)[1], (IntRect{0, 27, 100, 28}));
   EXPECT_EQ((*r)[2], (IntRect{0, 28, 100, 31}));
 
-  LayoutSpec horizontal;
+  LayoutParams horizontal;
   horizontal.orientation = kHorizontal;
   r = ArrangeProportional(horizontal, {27, 1, 3}, 3, {10, 5, 41, 9}, 1.0);
   ASSERT_TRUE(r);
@@ -144,42 +144,42 @@ TEST(Layout, WeightsShareTheBand) {
 }
 
 TEST(Layout, MarginsAndSpacingAreScaled) {
-  LayoutSpec spec;
-  spec.orientation = kVertical;
-  spec.marginLeft = 10;
-  spec.marginTop = 4;
-  spec.marginRight = 6;
-  spec.marginBottom = 2;
-  spec.spacing = 2;
+  LayoutParams params;
+  params.orientation = kVertical;
+  params.marginLeft = 10;
+  params.marginTop = 4;
+  params.marginRight = 6;
+  params.marginBottom = 2;
+  params.spacing = 2;
   // at 1.0: 100 - 6 - 2 = 92 pixels for weights 1 and 1
-  auto r = ArrangeProportional(spec, {1, 1}, 2, {0, 0, 200, 100}, 1.0);
+  auto r = ArrangeProportional(params, {1, 1}, 2, {0, 0, 200, 100}, 1.0);
   ASSERT_TRUE(r);
   EXPECT_EQ((*r)[0], (IntRect{10, 4, 194, 50}));
   EXPECT_EQ((*r)[1], (IntRect{10, 52, 194, 98}));
   // at 1.5 in a band 1.5 times as large, every edge grows by 1.5
-  r = ArrangeProportional(spec, {1, 1}, 2, {0, 0, 300, 150}, 1.5);
+  r = ArrangeProportional(params, {1, 1}, 2, {0, 0, 300, 150}, 1.5);
   ASSERT_TRUE(r);
   EXPECT_EQ((*r)[0], (IntRect{15, 6, 291, 75}));
   EXPECT_EQ((*r)[1], (IntRect{15, 78, 291, 147}));
 }
 
 TEST(Layout, LeavesEverythingWhenItCannotArrange) {
-  LayoutSpec spec;
-  spec.orientation = kVertical;
-  spec.marginTop = 10;
-  spec.marginBottom = 10;
-  spec.spacing = 5;
+  LayoutParams params;
+  params.orientation = kVertical;
+  params.marginTop = 10;
+  params.marginBottom = 10;
+  params.spacing = 5;
   // margins 20, spacing 10 and one pixel for each of 3 children: 33 needed
-  EXPECT_FALSE(ArrangeProportional(spec, {1, 1, 1}, 3, {0, 0, 50, 32}, 1.0));
-  EXPECT_TRUE(ArrangeProportional(spec, {1, 1, 1}, 3, {0, 0, 50, 33}, 1.0));
+  EXPECT_FALSE(ArrangeProportional(params, {1, 1, 1}, 3, {0, 0, 50, 32}, 1.0));
+  EXPECT_TRUE(ArrangeProportional(params, {1, 1, 1}, 3, {0, 0, 50, 33}, 1.0));
   // the same band is too small once the margins are scaled
-  EXPECT_FALSE(ArrangeProportional(spec, {1, 1, 1}, 3, {0, 0, 50, 40}, 1.5));
+  EXPECT_FALSE(ArrangeProportional(params, {1, 1, 1}, 3, {0, 0, 50, 40}, 1.5));
   // side margins wider than the band
-  spec.marginLeft = 30;
-  spec.marginRight = 30;
-  EXPECT_FALSE(ArrangeProportional(spec, {1, 1, 1}, 3, {0, 0, 59, 100}, 1.0));
+  params.marginLeft = 30;
+  params.marginRight = 30;
+  EXPECT_FALSE(ArrangeProportional(params, {1, 1, 1}, 3, {0, 0, 59, 100}, 1.0));
 
-  LayoutSpec plain;
+  LayoutParams plain;
   plain.orientation = kHorizontal;
   EXPECT_FALSE(ArrangeProportional(plain, {1, 2}, 3, {0, 0, 100, 10}, 1.0));  // count differs
   EXPECT_FALSE(ArrangeProportional(plain, {0, 0}, 2, {0, 0, 100, 10}, 1.0));  // weights sum to 0
@@ -188,9 +188,9 @@ TEST(Layout, LeavesEverythingWhenItCannotArrange) {
 }
 
 TEST(Layout, OtherOrientationArrangesNoChildButCounts) {
-  LayoutSpec spec;
-  spec.orientation = 0;
-  auto r = ArrangeProportional(spec, {1, 1}, 2, {0, 0, 100, 100}, 1.0);
+  LayoutParams params;
+  params.orientation = 0;
+  auto r = ArrangeProportional(params, {1, 1}, 2, {0, 0, 100, 100}, 1.0);
   ASSERT_TRUE(r);
   EXPECT_TRUE(r->empty());
 }
