@@ -100,6 +100,20 @@ struct Case {
   std::wstring names;
 };
 
+template <size_t N>
+void ExpectLaunches(const Case (&cases)[N]) {
+  for (const Case& c : cases) {
+    FakeFacts facts;
+    c.setup(facts);
+    BrowserLaunch launch = ChooseBrowserLaunch(facts, c.given, kUrl);
+    EXPECT_EQ(launch.program, c.program) << c.name;
+    EXPECT_EQ(launch.parameters, c.parameters) << c.name;
+    EXPECT_EQ(launch.type, c.type) << c.name;
+    EXPECT_EQ(launch.browserCount, c.count) << c.name;
+    EXPECT_EQ(launch.browserNames, c.names) << c.name;
+  }
+}
+
 TEST(BrowserChoice, CluesInOrder) {
   // a running Firefox is in every case where it matters that earlier clues
   // leave the browser count at 0
@@ -145,16 +159,7 @@ TEST(BrowserChoice, CluesInOrder) {
        },
        kUrl, L"", kLaunchShell, 0, L""},
   };
-  for (const Case& c : cases) {
-    FakeFacts facts;
-    c.setup(facts);
-    BrowserLaunch launch = ChooseBrowserLaunch(facts, c.given, kUrl);
-    EXPECT_EQ(launch.program, c.program) << c.name;
-    EXPECT_EQ(launch.parameters, c.parameters) << c.name;
-    EXPECT_EQ(launch.type, c.type) << c.name;
-    EXPECT_EQ(launch.browserCount, c.count) << c.name;
-    EXPECT_EQ(launch.browserNames, c.names) << c.name;
-  }
+  ExpectLaunches(cases);
 }
 
 TEST(BrowserChoice, RunningBrowsers) {
@@ -221,16 +226,7 @@ TEST(BrowserChoice, RunningBrowsers) {
        },
        kUrl, L"", kLaunchShell, 1, L"chrome.exe "},
   };
-  for (const Case& c : cases) {
-    FakeFacts facts;
-    c.setup(facts);
-    BrowserLaunch launch = ChooseBrowserLaunch(facts, c.given, kUrl);
-    EXPECT_EQ(launch.program, c.program) << c.name;
-    EXPECT_EQ(launch.parameters, c.parameters) << c.name;
-    EXPECT_EQ(launch.type, c.type) << c.name;
-    EXPECT_EQ(launch.browserCount, c.count) << c.name;
-    EXPECT_EQ(launch.browserNames, c.names) << c.name;
-  }
+  ExpectLaunches(cases);
 }
 
 TEST(BrowserChoice, UrlReachesEveryTargetAsOneArgument) {
