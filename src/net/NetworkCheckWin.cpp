@@ -53,6 +53,22 @@ void AskConfigurationScript(const std::string& url, LPWSTR scriptUrl, ProxySetti
   }
 }
 
+// one vNetworkCheck event per kind of fallback and process; the caller holds
+// the AppGlobals mutex
+void ReportFallbackOnce(bool* reported,
+                        const char* networkType,
+                        int connType,
+                        const std::string& hostName) {
+  if (*reported) return;
+  ILoggerServer& logger = EventLogger();
+  logger.ClearProperties();
+  logger.SetStringProperty("network_type", networkType);
+  logger.SetIntProperty("conn_type", connType);
+  logger.SetStringProperty("host_name", hostName);
+  logger.WriteEvent("vNetworkCheck");
+  *reported = true;
+}
+
 }  // namespace
 
 void DiscoverProxy(const std::string& url, ProxySettings* proxy) {
@@ -72,15 +88,7 @@ void RecordProxyFallback(const ProxySettings& proxy) {
   AppGlobals* g = GetAppGlobals();
   if (!g) return;
   XMutexLock hold(g->lock);
-  if (!g_proxyReported) {
-    ILoggerServer& logger = EventLogger();
-    logger.ClearProperties();
-    logger.SetStringProperty("network_type", "网络代理");
-    logger.SetIntProperty("conn_type", proxy.type);
-    logger.SetStringProperty("host_name", proxy.host);
-    logger.WriteEvent("vNetworkCheck");
-    g_proxyReported = true;
-  }
+  ReportFallbackOnce(&g_proxyReported, "网络代理", proxy.type, proxy.host);
   g->proxy = proxy;
 }
 
@@ -88,15 +96,7 @@ void RecordResolverFallback(const ResolverSettings& resolver) {
   AppGlobals* g = GetAppGlobals();
   if (!g) return;
   XMutexLock hold(g->lock);
-  if (!g_resolverReported) {
-    ILoggerServer& logger = EventLogger();
-    logger.ClearProperties();
-    logger.SetStringProperty("network_type", "DNS解析");
-    logger.SetIntProperty("conn_type", resolver.mode);
-    logger.SetStringProperty("host_name", resolver.server);
-    logger.WriteEvent("vNetworkCheck");
-    g_resolverReported = true;
-  }
+  ReportFallbackOnce(&g_resolverReported, "DNS解析", resolver.mode, resolver.server);
   g->resolver = resolver;
 }
 

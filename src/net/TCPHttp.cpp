@@ -36,10 +36,7 @@ std::string CTCPHttp::GetBody(const std::string& host, const std::string& path) 
   std::vector<std::string> lines;
   Get(host, path, &status, &length, &lines);
   if (status != "200") return {};
-  if (length > 0) return ReadBody(length);
-  std::string body;
-  ReadChunkedBody(&body);
-  return body;
+  return ReadAnswerBody(length);
 }
 
 std::string CTCPHttp::PostForm(const std::string& host, const std::string& path, HttpForm& form) {
@@ -54,7 +51,11 @@ std::string CTCPHttp::PostForm(const std::string& host, const std::string& path,
   std::string status;
   std::vector<std::string> lines;
   ReadHead(&lines, &status, &length);
-  if (length > 0) return ReadBody(length);
+  return ReadAnswerBody(length);
+}
+
+std::string CTCPHttp::ReadAnswerBody(int64_t contentLength) {
+  if (contentLength > 0) return ReadBody(contentLength);
   std::string body;
   ReadChunkedBody(&body);
   return body;

@@ -31,6 +31,10 @@ class CTCPHttp : public CTCPClient {
   std::string GetBody(const std::string& host, const std::string& path);
   // the answer's body whatever its status
   std::string PostForm(const std::string& host, const std::string& path, HttpForm& form);
+
+ private:
+  // a missing or zero Content-Length means a chunked body
+  std::string ReadAnswerBody(int64_t contentLength);
 };
 
 }  // namespace orvane

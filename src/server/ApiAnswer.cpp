@@ -16,20 +16,6 @@ Json::Value Member(const Json::Value& data, const char* key) {
   return data.get(key, Json::Value());
 }
 
-Json::Value Parse(const std::string& body) {
-  Json::CharReaderBuilder builder;
-  Json::CharReaderBuilder::strictMode(&builder.settings_);
-  builder.settings_["rejectDupKeys"] = false;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  if (body.empty() || !reader->parse(body.data(), body.data() + body.size(), &root, &errors) ||
-      !root.isObject()) {
-    throw Error("parse decrypt data error");
-  }
-  return root;
-}
-
 }  // namespace
 
 std::string PackageInfoPath(const std::string& version, bool is64BitWindows) {
@@ -52,7 +38,17 @@ std::string JsonText(const Json::Value& value) {
 }
 
 Json::Value ParseApiBody(const std::string& body) {
-  return Parse(body);
+  Json::CharReaderBuilder builder;
+  Json::CharReaderBuilder::strictMode(&builder.settings_);
+  builder.settings_["rejectDupKeys"] = false;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  Json::Value root;
+  std::string errors;
+  if (body.empty() || !reader->parse(body.data(), body.data() + body.size(), &root, &errors) ||
+      !root.isObject()) {
+    throw Error("parse decrypt data error");
+  }
+  return root;
 }
 
 Json::Value EnvelopeData(const Json::Value& root) {
@@ -71,7 +67,7 @@ void SortUrlsByWeight(std::vector<PackageUrl>* urls) {
 }
 
 PackageRecord ReadPackageAnswer(const std::string& body, bool is64BitWindows) {
-  Json::Value data = EnvelopeData(Parse(body));
+  Json::Value data = EnvelopeData(ParseApiBody(body));
   PackageRecord record;
   // an empty address is no download location
   std::string url = JsonText(Member(data, "downloadUrl"));
@@ -88,7 +84,7 @@ PackageRecord ReadPackageAnswer(const std::string& body, bool is64BitWindows) {
 }
 
 WelcomeRecord ReadWelcomeAnswer(const std::string& body) {
-  Json::Value root = Parse(body);
+  Json::Value root = ParseApiBody(body);
   WelcomeRecord record;
   if (!root.isMember("code") || !root.isMember("data")) return record;
   const Json::Value& code = root["code"];

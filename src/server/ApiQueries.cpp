@@ -44,8 +44,8 @@ std::string FetchPackageAnswer(IApiTransport& transport,
                                int* attempts) {
   int sent = 0;
   for (int cycle = 0;; ++cycle) {
+    if (cycle > 0) cancel.Pause(kAttemptPause);
     ThrowIfCancelled(cancel);
-    if (cycle > 0 && !cancel.Pause(kAttemptPause)) ThrowIfCancelled(cancel);
     ++sent;
     std::string body = Attempt([&] { return transport.Get(host, path); });
     ThrowIfCancelled(cancel);

@@ -113,7 +113,6 @@ void CPkgInfo::Store(const PackageRecord& record) {
     versionCode_ = record.versionCode;
     md5_ = record.md5;
     urls_ = record.urls;
-    SortUrlsByWeight(&urls_);
   }
   size_ = record.size;
   installationSize_ = record.installationSize;

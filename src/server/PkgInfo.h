@@ -68,7 +68,8 @@ class CPkgInfo : public IPkgInfo {
   // the text of the failure that set status 2
   std::string failure();
 
-  // the worker's side
+  // the worker's side; the record as ReadPackageAnswer gives it, its URLs
+  // already sorted by weight
   void Store(const PackageRecord& record);
   void Fail(const std::string& why);
 

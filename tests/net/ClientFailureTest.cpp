@@ -13,14 +13,15 @@
 #include "net/FakeNetworkApi.h"
 #include "net/HttpWire.h"
 #include "net/NetworkCheck.h"
+#include "net/PeerTest.h"
 #include "net/ProxyConfig.h"
 #include "net/TCPHttp.h"
-#include "platform/Error.h"
 #include "support/RecordingLogger.h"
 
 namespace orvane {
 namespace {
 
+using test::FailureOf;
 using test::ScopedProxyConfig;
 
 const char kHost[] = "api.orvane.test";
@@ -35,16 +36,6 @@ class Client : public ::testing::Test {
     api_.hosts[kHost] = "127.0.0.10";
     api_.hosts["proxy.fake"] = "127.0.0.90";
     api_.hosts["conv.orvane.test"] = "127.0.0.10";
-  }
-
-  // the text of the failure fn throws, or "" when it does not throw
-  static std::string FailureOf(const std::function<void()>& fn) {
-    try {
-      fn();
-    } catch (const Error& e) {
-      return e.what();
-    }
-    return "";
   }
 
   test::FakeNetworkApi Fresh() {

@@ -1,4 +1,5 @@
-// Helpers of the tests against the loopback peers (tests/peers).
+// Helpers of the network tests: the loopback peers' files (tests/peers), the
+// failure text of a call, elapsed time.
 #pragma once
 
 #include <chrono>

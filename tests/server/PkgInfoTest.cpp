@@ -12,13 +12,9 @@
 namespace orvane {
 namespace {
 
-constexpr DWORD kQueryWaitMs = 30000;
+using test::WaitStatus;
 
-int WaitStatus(IPkgInfo& info, DWORD timeoutMs) {
-  for (DWORD waited = 0; info.GetStatus() == 0 && waited < timeoutMs; waited += 20)
-    ::Sleep(20);
-  return info.GetStatus();
-}
+constexpr DWORD kQueryWaitMs = 30000;
 
 std::string PackagePath(const std::string& version) {
   return "/applicationService/installer/getAppVersion?appId=40917263&versionCode=" + version +

@@ -12,13 +12,9 @@
 namespace orvane {
 namespace {
 
-constexpr DWORD kQueryWaitMs = 30000;
+using test::WaitStatus;
 
-int WaitStatus(IServerInfo& info, DWORD timeoutMs) {
-  for (DWORD waited = 0; info.GetStatus() == 0 && waited < timeoutMs; waited += 20)
-    ::Sleep(20);
-  return info.GetStatus();
-}
+constexpr DWORD kQueryWaitMs = 30000;
 
 struct WelcomeQuery : ::testing::Test {
   void SetChannel(const std::string& channel) { GetAppGlobals()->SetChannel(channel); }

@@ -40,4 +40,13 @@ void SetSimScenario(const std::string& json);
 // the wire text of a request the installer's client sends for a GET
 std::string ExpectedGet(const std::string& host, const std::string& path);
 
+// polls a query's GetStatus until it leaves 0 (running) or the time is up;
+// returns the last status
+template <class Query>
+int WaitStatus(Query& info, DWORD timeoutMs) {
+  for (DWORD waited = 0; info.GetStatus() == 0 && waited < timeoutMs; waited += 20)
+    ::Sleep(20);
+  return info.GetStatus();
+}
+
 }  // namespace orvane::test
