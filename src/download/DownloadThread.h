@@ -58,10 +58,8 @@ class CDownloadThread : public COrvaneBasedThread, public CTCPClient {
   int64_t end_;
   int64_t origStart_;
   int64_t written_ = 0;
-  std::string url_;
   IDownloadOwner* owner_;
   int32_t index_;
-  bool headPending_ = true;
 };
 
 }  // namespace orvane

@@ -41,7 +41,6 @@ CDownloadThread::CDownloadThread(const std::string& url,
       position_(start),
       end_(end),
       origStart_(start),
-      url_(url),
       owner_(owner),
       index_(index) {
   if (!CreateSuspended()) throw Error("Create thread failed");
@@ -122,16 +121,16 @@ bool CDownloadThread::SendRangeRequest() {
 
 bool CDownloadThread::ReceiveRange() {
   bufferFill_ = 0;
-  headPending_ = true;
+  bool headPending = true;
   for (;;) {
     ThrowIfCancelled();
     // as much as fits: one receive costs about the same whatever its size
     int n = RecvSome(buffer_.get() + bufferFill_, kBufferSize - bufferFill_);
     if (n <= 0) {
-      if (!headPending_) FlushBuffer();
+      if (!headPending) FlushBuffer();
       return false;
     }
-    if (headPending_) {
+    if (headPending) {
       bufferFill_ += n;
       int32_t headEnd = FindHeadEnd(buffer_.get(), bufferFill_);
       if (headEnd < 0) {
@@ -156,7 +155,7 @@ bool CDownloadThread::ReceiveRange() {
       std::memmove(buffer_.get(), buffer_.get() + headEnd + 4, static_cast<size_t>(body));
       bufferFill_ = body;
       position_ += body;
-      headPending_ = false;
+      headPending = false;
     } else {
       // bytes past the range belong to someone else's segment
       int32_t take = static_cast<int32_t>(std::min<int64_t>(n, end_ + 1 - position_));
