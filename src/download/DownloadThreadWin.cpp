@@ -37,12 +37,7 @@ CDownloadThread::CDownloadThread(const std::string& url,
                                  int64_t end,
                                  IDownloadOwner* owner,
                                  int32_t index)
-    : maxAttempts_(maxAttempts),
-      position_(start),
-      end_(end),
-      origStart_(start),
-      owner_(owner),
-      index_(index) {
+    : maxAttempts_(maxAttempts), position_(start), end_(end), owner_(owner), index_(index) {
   if (!CreateSuspended()) throw Error("Create thread failed");
   current_ = ParseUrl(url);
   SetHostWithFallback(current_.host, current_.port);
@@ -169,12 +164,12 @@ bool CDownloadThread::ReceiveRange() {
 
 void CDownloadThread::FlushBuffer() {
   if (bufferFill_ < 1) return;
-  int64_t offset = origStart_ + written_;
+  // the buffer holds the bytes just before position_
+  int64_t offset = position_ - bufferFill_;
   if (!owner_->WriteRange(index_, offset, buffer_.get(), static_cast<uint32_t>(bufferFill_))) {
     SendDownloadError(kWorkerError, "写文件出错");
     throw Error(" write file failed");
   }
-  written_ += bufferFill_;
   bufferFill_ = 0;
 }
 
