@@ -107,6 +107,4 @@ std::string UniqueTag();
 std::vector<std::string> FaultLog(const std::string& tag);
 std::string FaultUrl(const std::string& mode, const std::string& tag, int64_t size);
 
-std::string Md5Of(const std::string& bytes);
-
 }  // namespace orvane::test

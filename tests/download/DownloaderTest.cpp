@@ -43,7 +43,7 @@ const wchar_t kChannelName[] = L"install_qihu3600.exe";
 TEST(Downloader, DownloadsVerifiesAndRemembersUnderTheChannelName) {
   DownloadWorld world;
   std::string expected = Pattern(kBigSize);
-  world.pkg.md5 = Md5Of(expected);
+  world.pkg.md5 = Md5Hex(expected);
   world.pkg.urls = {std::string(kNginx) + "/r/abs"};
   DownloaderPtr d(CreateDownloader());
   EXPECT_EQ(d->GetProgress(), 0);
@@ -101,7 +101,7 @@ TEST(Downloader, WrongMd5FailsResetsAndAStartDownloadsAgain) {
   EXPECT_EQ(ReadFileBytes(d->GetFilePath()), std::string(size, '\0'));
   EXPECT_TRUE(world.settings.path.empty());
 
-  world.pkg.md5 = Md5Of(Pattern(size));
+  world.pkg.md5 = Md5Hex(Pattern(size));
   ASSERT_TRUE(d->Start());
   EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
   EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(size));
@@ -118,7 +118,7 @@ TEST(Downloader, FaultsOnTheWayStillGiveTheExactFile) {
     SCOPED_TRACE(mode);
     DownloadWorld world;
     std::string tag = UniqueTag();
-    world.pkg.md5 = Md5Of(Pattern(kBigSize));
+    world.pkg.md5 = Md5Hex(Pattern(kBigSize));
     DownloaderPtr d(CreateDownloader(FaultUrl(mode, tag, kBigSize)));
     ASSERT_TRUE(d->Start());
     EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
@@ -147,7 +147,7 @@ struct RememberedPackage {
     path = world.dir.File(L"pkg_v215.exe");
     std::string bytes = ReadFileBytes(OwnFolder() + L"\\pkg_v215.exe");
     WriteFileBytes(path, bytes);
-    EXPECT_TRUE(world.settings.SetCachedPackage(W(Md5Of(bytes)), path, false));
+    EXPECT_TRUE(world.settings.SetCachedPackage(W(Md5Hex(bytes)), path, false));
   }
   std::wstring path;
 };
@@ -233,7 +233,7 @@ TEST(Downloader, StartAfterAFailedWorkerResumesOnlyTheIncompleteRange) {
   DownloadWorld world;
   std::string tag = UniqueTag();
   const int64_t size = 1000000;
-  world.pkg.md5 = Md5Of(Pattern(size));
+  world.pkg.md5 = Md5Hex(Pattern(size));
   DownloaderPtr d(CreateDownloader(FaultUrl("zerofail", tag, size)));
   ASSERT_TRUE(d->Start());
   EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
