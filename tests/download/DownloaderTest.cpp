@@ -135,9 +135,7 @@ TEST(Downloader, ServerIgnoringRangeFailsWithoutCorruptingTheFile) {
   ASSERT_TRUE(d->Start());
   EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
   EXPECT_EQ(ReadFileBytes(d->GetFilePath()), std::string(1000, '\0'));
-  const std::string kRetries =
-      "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
-  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kRetries, kRetries}));
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kTooManyRetries, kTooManyRetries}));
   EXPECT_TRUE(world.settings.path.empty());
 }
 
@@ -252,9 +250,8 @@ TEST(Downloader, StartAfterAFailedWorkerResumesOnlyTheIncompleteRange) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=500000-999999"), 1);
   EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=0-499999"), 21);
   EXPECT_EQ(log.back(), "GET bytes=0-499999");
-  const std::string kRetries =
-      "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
-  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kRetries, kStart, kSucceeded}));
+  EXPECT_EQ(world.Events(),
+            (std::vector<std::string>{kStart, kTooManyRetries, kStart, kSucceeded}));
 }
 
 TEST(Downloader, DownloadUrlBeforeAndAfterTheProbe) {
