@@ -1,5 +1,6 @@
 #include "download/DownloadRules.h"
 
+#include "net/HttpWire.h"
 #include "platform/Error.h"
 #include "platform/StringUtil.h"
 
@@ -71,7 +72,7 @@ std::string BuildRangeRequest(const UrlParts& url, int64_t first, int64_t last) 
   r += "Host:" + url.host + "\r\n";
   r += "Accept:*/*\r\n";
   r += "Range:bytes=" + FormatInt64(first) + "-" + FormatInt64(last) + "\r\n";
-  r += "User-Agent:Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
+  r += kUserAgentLine;
   r += "Connection:close\r\n";
   r += "\r\n";
   return r;
@@ -90,9 +91,8 @@ bool FindHeaderValue(const std::vector<std::string>& lines,
 }
 
 int ParseStatusCode(const std::string& statusLine) {
-  // "HTTP/1.1 206 ...": the three characters at offset 9
-  if (statusLine.size() < 12 || !StartsWith(statusLine, "HTTP/")) return 0;
-  std::string code = statusLine.substr(9, 3);
+  if (!StartsWith(statusLine, "HTTP/")) return 0;
+  std::string code = StatusOfLine(statusLine);
   if (!AllDigits(code)) return 0;
   return static_cast<int>(ParseInt64(code));
 }

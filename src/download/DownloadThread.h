@@ -54,14 +54,10 @@ class CDownloadThread : public COrvaneBasedThread, public CTCPClient {
   int32_t bufferFill_ = 0;
   UrlParts current_;
   int32_t maxAttempts_;
-  int64_t position_;
+  int64_t position_;  // the next byte to receive
   int64_t end_;
-  int64_t origStart_;
-  int64_t written_ = 0;
-  std::string url_;
   IDownloadOwner* owner_;
   int32_t index_;
-  bool headPending_ = true;
 };
 
 }  // namespace orvane

@@ -37,13 +37,7 @@ CDownloadThread::CDownloadThread(const std::string& url,
                                  int64_t end,
                                  IDownloadOwner* owner,
                                  int32_t index)
-    : maxAttempts_(maxAttempts),
-      position_(start),
-      end_(end),
-      origStart_(start),
-      url_(url),
-      owner_(owner),
-      index_(index) {
+    : maxAttempts_(maxAttempts), position_(start), end_(end), owner_(owner), index_(index) {
   if (!CreateSuspended()) throw Error("Create thread failed");
   current_ = ParseUrl(url);
   SetHostWithFallback(current_.host, current_.port);
@@ -122,16 +116,16 @@ bool CDownloadThread::SendRangeRequest() {
 
 bool CDownloadThread::ReceiveRange() {
   bufferFill_ = 0;
-  headPending_ = true;
+  bool headPending = true;
   for (;;) {
     ThrowIfCancelled();
     // as much as fits: one receive costs about the same whatever its size
     int n = RecvSome(buffer_.get() + bufferFill_, kBufferSize - bufferFill_);
     if (n <= 0) {
-      if (!headPending_) FlushBuffer();
+      if (!headPending) FlushBuffer();
       return false;
     }
-    if (headPending_) {
+    if (headPending) {
       bufferFill_ += n;
       int32_t headEnd = FindHeadEnd(buffer_.get(), bufferFill_);
       if (headEnd < 0) {
@@ -156,7 +150,7 @@ bool CDownloadThread::ReceiveRange() {
       std::memmove(buffer_.get(), buffer_.get() + headEnd + 4, static_cast<size_t>(body));
       bufferFill_ = body;
       position_ += body;
-      headPending_ = false;
+      headPending = false;
     } else {
       // bytes past the range belong to someone else's segment
       int32_t take = static_cast<int32_t>(std::min<int64_t>(n, end_ + 1 - position_));
@@ -170,12 +164,12 @@ bool CDownloadThread::ReceiveRange() {
 
 void CDownloadThread::FlushBuffer() {
   if (bufferFill_ < 1) return;
-  int64_t offset = origStart_ + written_;
+  // the buffer holds the bytes just before position_
+  int64_t offset = position_ - bufferFill_;
   if (!owner_->WriteRange(index_, offset, buffer_.get(), static_cast<uint32_t>(bufferFill_))) {
     SendDownloadError(kWorkerError, "写文件出错");
     throw Error(" write file failed");
   }
-  written_ += bufferFill_;
   bufferFill_ = 0;
 }
 

@@ -60,7 +60,6 @@ class QueryUrlInfoThread : public COrvaneBasedThread {
   UrlInfo info_;
   std::atomic<bool> started_{false};
   std::atomic<bool> finished_{false};
-  UrlParts current_;
   std::atomic<bool> cancel_{false};
   bool localPackage_ = false;
 

@@ -150,7 +150,6 @@ bool QueryUrlInfoThread::ProbeUrl(const std::string& url,
                                   UrlInfo& info,
                                   const std::string& version) {
   if (url.empty()) return false;
-  current_ = ParseUrl(url);
   std::string finalUrl = url;
   std::vector<std::string> lines;
   HeadWithRedirects(finalUrl, lines);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "net/TCPHttp.h"
-#include "platform/Md5.h"
 #include "platform/StringUtil.h"
 
 namespace orvane::test {
@@ -23,10 +22,6 @@ std::vector<std::string> FaultLog(const std::string& tag) {
 
 std::string FaultUrl(const std::string& mode, const std::string& tag, int64_t size) {
   return std::string(kFaults) + "/" + mode + "/" + tag + "/" + std::to_string(size);
-}
-
-std::string Md5Of(const std::string& bytes) {
-  return Md5Hex(bytes);
 }
 
 }  // namespace orvane::test

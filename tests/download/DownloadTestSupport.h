@@ -30,6 +30,10 @@ inline constexpr char kFaults[] = "http://127.0.0.17";
 inline constexpr char kRefused[] = "http://127.0.0.19";
 inline constexpr int64_t kBigSize = 3145851;
 
+// a worker gave up after its last attempt
+inline const std::string kTooManyRetries =
+    "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
+
 class FakePkgInfo : public IPkgInfo {
  public:
   int GetStatus() override {
@@ -106,7 +110,5 @@ std::string UniqueTag();
 // the fault server's log of a tag: "HEAD" and "GET bytes=a-b" lines
 std::vector<std::string> FaultLog(const std::string& tag);
 std::string FaultUrl(const std::string& mode, const std::string& tag, int64_t size);
-
-std::string Md5Of(const std::string& bytes);
 
 }  // namespace orvane::test

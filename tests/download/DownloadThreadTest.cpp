@@ -49,9 +49,6 @@ struct WorkerRun {
   std::unique_ptr<CDownloadThread> worker;
 };
 
-const std::string kTooManyRetries =
-    "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
-
 TEST(DownloadThread, RangeOfNginxByteForByte) {
   DownloadWorld world;
   const int64_t first = 1000000, last = kBigSize - 1;

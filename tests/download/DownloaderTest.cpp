@@ -43,7 +43,7 @@ const wchar_t kChannelName[] = L"install_qihu3600.exe";
 TEST(Downloader, DownloadsVerifiesAndRemembersUnderTheChannelName) {
   DownloadWorld world;
   std::string expected = Pattern(kBigSize);
-  world.pkg.md5 = Md5Of(expected);
+  world.pkg.md5 = Md5Hex(expected);
   world.pkg.urls = {std::string(kNginx) + "/r/abs"};
   DownloaderPtr d(CreateDownloader());
   EXPECT_EQ(d->GetProgress(), 0);
@@ -101,7 +101,7 @@ TEST(Downloader, WrongMd5FailsResetsAndAStartDownloadsAgain) {
   EXPECT_EQ(ReadFileBytes(d->GetFilePath()), std::string(size, '\0'));
   EXPECT_TRUE(world.settings.path.empty());
 
-  world.pkg.md5 = Md5Of(Pattern(size));
+  world.pkg.md5 = Md5Hex(Pattern(size));
   ASSERT_TRUE(d->Start());
   EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
   EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(size));
@@ -118,7 +118,7 @@ TEST(Downloader, FaultsOnTheWayStillGiveTheExactFile) {
     SCOPED_TRACE(mode);
     DownloadWorld world;
     std::string tag = UniqueTag();
-    world.pkg.md5 = Md5Of(Pattern(kBigSize));
+    world.pkg.md5 = Md5Hex(Pattern(kBigSize));
     DownloaderPtr d(CreateDownloader(FaultUrl(mode, tag, kBigSize)));
     ASSERT_TRUE(d->Start());
     EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
@@ -135,9 +135,7 @@ TEST(Downloader, ServerIgnoringRangeFailsWithoutCorruptingTheFile) {
   ASSERT_TRUE(d->Start());
   EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
   EXPECT_EQ(ReadFileBytes(d->GetFilePath()), std::string(1000, '\0'));
-  const std::string kRetries =
-      "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
-  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kRetries, kRetries}));
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kTooManyRetries, kTooManyRetries}));
   EXPECT_TRUE(world.settings.path.empty());
 }
 
@@ -147,7 +145,7 @@ struct RememberedPackage {
     path = world.dir.File(L"pkg_v215.exe");
     std::string bytes = ReadFileBytes(OwnFolder() + L"\\pkg_v215.exe");
     WriteFileBytes(path, bytes);
-    EXPECT_TRUE(world.settings.SetCachedPackage(W(Md5Of(bytes)), path, false));
+    EXPECT_TRUE(world.settings.SetCachedPackage(W(Md5Hex(bytes)), path, false));
   }
   std::wstring path;
 };
@@ -233,7 +231,7 @@ TEST(Downloader, StartAfterAFailedWorkerResumesOnlyTheIncompleteRange) {
   DownloadWorld world;
   std::string tag = UniqueTag();
   const int64_t size = 1000000;
-  world.pkg.md5 = Md5Of(Pattern(size));
+  world.pkg.md5 = Md5Hex(Pattern(size));
   DownloaderPtr d(CreateDownloader(FaultUrl("zerofail", tag, size)));
   ASSERT_TRUE(d->Start());
   EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
@@ -252,9 +250,8 @@ TEST(Downloader, StartAfterAFailedWorkerResumesOnlyTheIncompleteRange) {
   EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=500000-999999"), 1);
   EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=0-499999"), 21);
   EXPECT_EQ(log.back(), "GET bytes=0-499999");
-  const std::string kRetries =
-      "event vSoftDownloadError {error_status=重试超过最大次数, error_type=下载线程出错}";
-  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kRetries, kStart, kSucceeded}));
+  EXPECT_EQ(world.Events(),
+            (std::vector<std::string>{kStart, kTooManyRetries, kStart, kSucceeded}));
 }
 
 TEST(Downloader, DownloadUrlBeforeAndAfterTheProbe) {
