@@ -81,6 +81,11 @@ std::string FileNameFromHeaders(const std::vector<std::string>& lines);
 // stem is empty
 std::wstring BuildPackageFileName(const std::wstring& ownFileName, const std::wstring& version);
 
+// how long a download took, from the file's creation and last-write times
+// (the browser's download of the installer, or ours of the package); 0 when
+// not later
+int32_t DownloadSeconds(int64_t creation, int64_t lastWrite);
+
 // Content-Length of a head's lines ("%lld" of the first line longer than 15
 // characters beginning with "Content-Length:"); 0 when missing
 int64_t ContentLengthFromHeaders(const std::vector<std::string>& lines);

@@ -4,7 +4,7 @@
 #include <winsock2.h>
 
 #include "app/InstallSettings.h"
-#include "app/StartupRules.h"
+#include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
 #include "download/DownloadRules.h"
@@ -19,8 +19,6 @@
 namespace orvane {
 
 namespace {
-
-constexpr wchar_t kPackageFolder[] = L"KESTRELVAULT\\";
 
 void SendDownloadResult(const std::string& status, int seconds) {
   ILoggerServer& logger = EventLogger();
@@ -148,7 +146,7 @@ bool CDownloader::OnUrlInfo(const UrlInfo& info) {
       std::wstring channelName =
           ChannelPackageName(PackageAppInfo().GetFileProductVersion(std::wstring()));
       if (!channelName.empty()) name = channelName;
-      filePath_ = root + kPackageFolder + name;
+      filePath_ = root + kCacheFolderName + name;
     }
     if (!CreatePackageFile()) throw Error("create package file failed");
     {

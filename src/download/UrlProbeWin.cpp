@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <windows.h>
 
+#include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
 #include "net/NetworkApi.h"
@@ -164,7 +165,7 @@ bool QueryUrlInfoThread::ProbeUrl(const std::string& url,
   if (info.fileName.empty()) {
     info.fileName = BuildPackageFileName(FileNamePart(OwnProgramPath()), Utf8ToWide(version));
   }
-  if (info.fileName.empty()) info.fileName = L"OrvanePkg.exe";
+  if (info.fileName.empty()) info.fileName = kFallbackPackageName;
   if (info.size <= 0) info.size = ContentLengthFromHeaders(lines);
   if (info.size <= 0) {
     info.fileName.clear();

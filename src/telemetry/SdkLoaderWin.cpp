@@ -4,7 +4,7 @@
 
 #include "BuildConfig.h"
 #include "QlxKeys.h"
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"

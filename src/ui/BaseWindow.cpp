@@ -1,13 +1,13 @@
 #include "ui/BaseWindow.h"
 
 #include "app/AppGlobals.h"
+#include "config/ProductIdentity.h"
 
 namespace orvane {
 
 namespace {
 
 constexpr wchar_t kWindowProp[] = L"WndClassPtr";
-constexpr wchar_t kWindowTitle[] = L"栖木工坊";
 constexpr int kIconResourceId = 102;
 
 // computed once per install session and kept in AppGlobals; without a
@@ -90,7 +90,7 @@ bool IBaseWindow::Create(const wchar_t* className, HWND parent) {
   if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
   HWND hwnd =
-      ::CreateWindowExW(exStyle, className, kWindowTitle, WS_POPUP, x, y, PixelExtent(size.width),
+      ::CreateWindowExW(exStyle, className, kProductTitle, WS_POPUP, x, y, PixelExtent(size.width),
                         PixelExtent(size.height), parent, nullptr, instance, nullptr);
   if (!hwnd) return false;
   hwnd_ = hwnd;

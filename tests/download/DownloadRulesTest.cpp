@@ -192,5 +192,11 @@ TEST(ProbeNames, FromHeadersAndFromTheProgram) {
   EXPECT_EQ(ContentLengthFromHeaders({"Content-Length:"}), 0);
 }
 
+TEST(DownloadRules, DownloadSeconds) {
+  EXPECT_EQ(DownloadSeconds(1000, 1042), 42);
+  EXPECT_EQ(DownloadSeconds(1000, 1000), 0);  // created and written at once
+  EXPECT_EQ(DownloadSeconds(1000, 900), 0);
+}
+
 }  // namespace
 }  // namespace orvane
