@@ -7,14 +7,13 @@
 
 #include "net/NetSettings.h"
 #include "platform/XMutex.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 
 struct AppGlobals {
-  // UI thread only, no lock
-  double uiScale = 1.0;
-  double displayRatio = 1.0;
-  bool displayRatioKnown = false;  // displayRatio has been asked once
+  // the UI scale and display ratio of the session: ui's record
+  DisplayScaleScope displayScale;
 
   // guarded by `lock`
   ProxySettings proxy;

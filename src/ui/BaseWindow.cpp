@@ -1,7 +1,7 @@
 #include "ui/BaseWindow.h"
 
-#include "app/AppGlobals.h"
 #include "config/ProductIdentity.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 
@@ -10,16 +10,16 @@ namespace {
 constexpr wchar_t kWindowProp[] = L"WndClassPtr";
 constexpr int kIconResourceId = 102;
 
-// computed once per install session and kept in AppGlobals; without a
-// session it is asked every time
+// computed once per install session and kept in its DisplayScale; without
+// a session it is asked every time
 double DisplayRatio(IDisplayFacts& display) {
-  AppGlobals* globals = GetAppGlobals();
-  if (globals && globals->displayRatioKnown) return globals->displayRatio;
+  DisplayScale* scale = CurrentDisplayScale();
+  if (scale && scale->displayRatioKnown) return scale->displayRatio;
   const double ratio =
       DisplayRatioFrom(display.DesktopHorzRes(), display.HorzRes(), display.LogPixelsX());
-  if (globals) {
-    globals->displayRatio = ratio;
-    globals->displayRatioKnown = true;
+  if (scale) {
+    scale->displayRatio = ratio;
+    scale->displayRatioKnown = true;
   }
   return ratio;
 }
@@ -65,7 +65,7 @@ WindowSize IBaseWindow::ComputeSize() {
   if (display_->GetWorkArea(&workArea_)) {
     size = ScaleForDisplay(workArea_, baseWidth_, baseHeight_, DisplayRatio(*display_));
   }
-  if (AppGlobals* globals = GetAppGlobals()) globals->uiScale = size.scale;
+  if (DisplayScale* scale = CurrentDisplayScale()) scale->uiScale = size.scale;
   return size;
 }
 
