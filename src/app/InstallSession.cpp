@@ -94,22 +94,19 @@ std::unique_ptr<CFileStream> MeasureDownloadTime(InstallFacts& facts) {
 }
 
 void SendStartTelemetry(ILoggerServer& logger, const InstallFacts& facts) {
-  logger.ClearProperties();
-  logger.SetBoolProperty("is_first_install", facts.firstInstall);
-  logger.SetStringProperty("soft_package_name", facts.packageStem);
-  logger.SetIntProperty("download_time", facts.downloadTime);
-  logger.SetStringProperty("parent_app_name", facts.parentAppName);
-  logger.SetStringProperty("install_type", "安装器");
-  logger.WriteEvent("pSoftInstall");
+  logger.Send(Event("pSoftInstall")
+                  .Bool("is_first_install", facts.firstInstall)
+                  .String("soft_package_name", facts.packageStem)
+                  .Int("download_time", facts.downloadTime)
+                  .String("parent_app_name", facts.parentAppName)
+                  .String("install_type", "安装器"));
   logger.WriteLaunch(1, "", "", "");
   logger.WriteReport(4, "0001", "0001", facts.packageStem, "", {});
 }
 
 void SendQuitTelemetry(ILoggerServer& logger) {
   logger.WriteReport(4, "0001", "0002", "", "", {});
-  logger.ClearProperties();
-  logger.SetStringProperty("event_name", "软件退出");
-  logger.WriteEvent("vSoftQuit");
+  logger.Send(Event("vSoftQuit").String("event_name", "软件退出"));
 }
 
 void PrepareCacheFolder() {
@@ -141,6 +138,8 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
 
   ILoggerServer* logger = nullptr;
   {
+    // the layers below telemetry report through the event logger
+    ScopedEventSink events(&LoggerEventSink());
     AppGlobalsScope globals;
     std::unique_ptr<CFileStream> ownFile;
     std::unique_ptr<MainWindow> window;

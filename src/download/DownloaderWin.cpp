@@ -21,11 +21,9 @@ namespace orvane {
 namespace {
 
 void SendDownloadResult(const std::string& status, int seconds) {
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("soft_download_status", status);
-  logger.SetIntProperty("download_time", seconds);
-  logger.WriteEvent("pSoftDownloadResult");
+  EventLogger().Send(Event("pSoftDownloadResult")
+                         .String("soft_download_status", status)
+                         .Int("download_time", seconds));
 }
 
 std::string PackageMd5() {
@@ -60,8 +58,7 @@ void CDownloader::Release() {
 bool CDownloader::Start() {
   int32_t state = state_;
   if (state == kRunning || state == kFinished) return true;
-  EventLogger().ClearProperties();
-  EventLogger().WriteEvent("vSoftDownloadStart");
+  EventLogger().Send(Event("vSoftDownloadStart"));
   if (!segments_.empty()) {
     bool ok = StartWorkers();
     if (ok) state_ = kRunning;

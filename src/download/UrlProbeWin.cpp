@@ -29,11 +29,8 @@ constexpr DWORD kPackageInfoPassMs = 100;
 }  // namespace
 
 void SendDownloadError(const std::string& type, const std::string& status) {
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("error_type", type);
-  logger.SetStringProperty("error_status", status);
-  logger.WriteEvent("vSoftDownloadError");
+  EventLogger().Send(
+      Event("vSoftDownloadError").String("error_type", type).String("error_status", status));
 }
 
 UrlParts ParseUrl(const std::string& url) {

@@ -4,9 +4,9 @@
 #include "app/AppGlobals.h"
 #include "net/NetworkCheck.h"
 #include "net/ProxyList.h"
+#include "platform/EventSink.h"
 #include "platform/Handles.h"
 #include "platform/StringConv.h"
-#include "telemetry/LoggerServer.h"
 
 namespace orvane {
 
@@ -60,12 +60,10 @@ void ReportFallbackOnce(bool* reported,
                         int connType,
                         const std::string& hostName) {
   if (*reported) return;
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("network_type", networkType);
-  logger.SetIntProperty("conn_type", connType);
-  logger.SetStringProperty("host_name", hostName);
-  logger.WriteEvent("vNetworkCheck");
+  EventSink().Send(Event("vNetworkCheck")
+                       .String("network_type", networkType)
+                       .Int("conn_type", connType)
+                       .String("host_name", hostName));
   *reported = true;
 }
 

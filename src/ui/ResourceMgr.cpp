@@ -4,9 +4,9 @@
 
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
+#include "platform/EventSink.h"
 #include "platform/FileStream.h"
 #include "platform/FileSystem.h"
-#include "telemetry/LoggerServer.h"
 #include "ui/ZipUnpack.h"
 
 namespace orvane {
@@ -23,17 +23,11 @@ constexpr char kUnpackFailed[] = "资源解压失败";
 constexpr char kNoCachePath[] = "创建缓存路径失败";
 
 void ReportStatus(const char* status) {
-  ILoggerServer& log = EventLogger();
-  log.ClearProperties();
-  log.SetStringProperty("resource_status", status);
-  log.WriteEvent("vResourceStatus");
+  EventSink().Send(Event("vResourceStatus").String("resource_status", status));
 }
 
 void ReportError(const char* status) {
-  ILoggerServer& log = EventLogger();
-  log.ClearProperties();
-  log.SetStringProperty("error_status", status);
-  log.WriteEvent("vResourceError");
+  EventSink().Send(Event("vResourceError").String("error_status", status));
 }
 
 }  // namespace
@@ -51,9 +45,7 @@ IResourceMgr* CreateResourceMgr(const SkinSource& source) {
 }
 
 CResourceManager::CResourceManager(const SkinSource& source) : gdiplus_(), source_(source) {
-  ILoggerServer& log = EventLogger();
-  log.ClearProperties();
-  log.WriteEvent("vResourceMgrStart");
+  EventSink().Send(Event("vResourceMgrStart"));
 
   bool loaded = false;
   if (source_.cacheFolder.empty()) {

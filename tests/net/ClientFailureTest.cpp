@@ -50,7 +50,7 @@ class Client : public ::testing::Test {
   ScopedNetworkApiOverride apiScope_;
   AppGlobalsScope globals_;
   test::RecordingLogger logger_;
-  ScopedLoggerOverride loggerScope_;
+  ScopedEventSink loggerScope_;
 };
 
 TEST_F(Client, ConnectFailureTexts) {

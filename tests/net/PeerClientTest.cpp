@@ -34,7 +34,7 @@ class Peers : public ::testing::Test {
 
   AppGlobalsScope globals_;
   test::RecordingLogger logger_;
-  ScopedLoggerOverride loggerScope_;
+  ScopedEventSink loggerScope_;
 };
 
 TEST_F(Peers, NginxBodiesWithLengthAndChunked) {

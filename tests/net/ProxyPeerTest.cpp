@@ -34,7 +34,7 @@ class ProxyPeers : public ::testing::Test {
 
   AppGlobalsScope globals_;
   test::RecordingLogger logger_;
-  ScopedLoggerOverride loggerScope_;
+  ScopedEventSink loggerScope_;
 };
 
 TEST_F(ProxyPeers, FallbackThroughTheUsersProxyEndToEnd) {
