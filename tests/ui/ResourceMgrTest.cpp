@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/ZipTestSupport.h"
 #include "support/RecordingLogger.h"
 #include "support/WineTestSupport.h"
-#include "ui/ZipTestSupport.h"
 
 namespace orvane {
 namespace {
