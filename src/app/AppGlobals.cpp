@@ -20,26 +20,6 @@ AppGlobalsScope::~AppGlobalsScope() {
   delete g_globals.exchange(nullptr);
 }
 
-ProxySettings AppGlobals::Proxy() {
-  XMutexLock hold(lock);
-  return proxy;
-}
-
-void AppGlobals::SetProxy(const ProxySettings& value) {
-  XMutexLock hold(lock);
-  proxy = value;
-}
-
-ResolverSettings AppGlobals::Resolver() {
-  XMutexLock hold(lock);
-  return resolver;
-}
-
-void AppGlobals::SetResolver(const ResolverSettings& value) {
-  XMutexLock hold(lock);
-  resolver = value;
-}
-
 std::string AppGlobals::Channel() {
   XMutexLock hold(lock);
   return channel;

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "net/NetSettings.h"
 #include "platform/XMutex.h"
 #include "ui/DisplayScale.h"
 
@@ -16,15 +15,9 @@ struct AppGlobals {
   DisplayScaleScope displayScale;
 
   // guarded by `lock`
-  ProxySettings proxy;
-  ResolverSettings resolver;
   std::string channel;  // at most 8 characters, written once at start-up
   CXMutex lock;
 
-  ProxySettings Proxy();
-  void SetProxy(const ProxySettings& value);
-  ResolverSettings Resolver();
-  void SetResolver(const ResolverSettings& value);
   std::string Channel();
   void SetChannel(const std::string& value);
 };
