@@ -6,7 +6,6 @@
 
 #include <cwchar>
 
-#include "app/AppGlobals.h"
 #include "app/InstallSettings.h"
 #include "app/MainWindow.h"
 #include "app/StartupRules.h"
@@ -24,6 +23,7 @@
 #include "server/PkgInfo.h"
 #include "server/ServerInfo.h"
 #include "telemetry/LoggerServer.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 
@@ -44,8 +44,8 @@ bool DefaultStartupServices::StartPackageQuery() {
   return CPkgInfo::GetInstance() != nullptr;
 }
 
-bool DefaultStartupServices::StartServerQuery() {
-  return CServerInfo::GetInstance() != nullptr;
+bool DefaultStartupServices::StartServerQuery(const std::string& channel) {
+  return CServerInfo::GetInstance(channel) != nullptr;
 }
 
 void DefaultStartupServices::StopQueries() {
@@ -67,10 +67,9 @@ BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM found) {
   return FALSE;
 }
 
-void WorkOutChannel(IStartupServices& services, const std::string& stem) {
+std::string WorkOutChannel(IStartupServices& services, const std::string& stem) {
   std::string channel = ChannelFromStem(stem);
-  channel = ChannelFromProductVersion(WideToUtf8(services.ProductVersion()), channel);
-  GetAppGlobals()->SetChannel(channel);
+  return ChannelFromProductVersion(WideToUtf8(services.ProductVersion()), channel);
 }
 
 void RecordLaunchingApplication(InstallFacts& facts) {
@@ -140,7 +139,8 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
   {
     // the layers below telemetry report through the event logger
     ScopedEventSink events(&LoggerEventSink());
-    AppGlobalsScope globals;
+    // the UI scale and display ratio of this session's windows
+    DisplayScaleScope displayScale;
     std::unique_ptr<CFileStream> ownFile;
     std::unique_ptr<MainWindow> window;
     InstallFacts& facts = GetInstallFacts();
@@ -162,7 +162,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       uninstall.reset();
 
       facts.packageStem = PackageStem(WideToUtf8(GetOwnModulePath()));
-      WorkOutChannel(services, facts.packageStem);
+      facts.channel = WorkOutChannel(services, facts.packageStem);
 
       facts.beginTimestamp = _time64(nullptr);
       std::string begin = FormatInt64(facts.beginTimestamp);
@@ -178,7 +178,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       WSADATA wsa;
       ::WSAStartup(MAKEWORD(1, 1), &wsa);
       if (!services.StartPackageQuery()) throw Error("Get package information error");
-      if (!services.StartServerQuery()) throw Error("Get server information error");
+      if (!services.StartServerQuery(facts.channel)) throw Error("Get server information error");
 
       PrepareCacheFolder();
 
