@@ -11,6 +11,7 @@
 #include "app/StartupRules.h"
 #include "app/WindowMessages.h"
 #include "config/ProductIdentity.h"
+#include "download/DownloadEnvironment.h"
 #include "download/DownloadRules.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
@@ -141,6 +142,10 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
     ScopedEventSink events(&LoggerEventSink());
     // the UI scale and display ratio of this session's windows
     DisplayScaleScope displayScale;
+    // the download engine's remembered package: the install settings, once
+    // start-up has opened them
+    DownloadEnvironment packageSources;
+    ScopedDownloadEnvironment usePackageSources(&packageSources);
     std::unique_ptr<CFileStream> ownFile;
     std::unique_ptr<MainWindow> window;
     InstallFacts& facts = GetInstallFacts();
@@ -168,6 +173,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       std::string begin = FormatInt64(facts.beginTimestamp);
       InstallSettings::GetInstance().Set(&InstallSettings::beginTimestamp, L"begin_timestamp",
                                          std::wstring(begin.begin(), begin.end()));
+      packageSources.remembered = &InstallSettings::GetInstance();
 
       RecordLaunchingApplication(facts);
       ownFile = MeasureDownloadTime(facts);

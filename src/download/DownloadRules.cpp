@@ -212,4 +212,19 @@ int32_t DownloadSeconds(int64_t creation, int64_t lastWrite) {
   return lastWrite > creation ? static_cast<int32_t>(lastWrite - creation) : 0;
 }
 
+bool RememberedPackageIsCurrent(const std::wstring& path,
+                                const std::wstring& packageVersion,
+                                const std::wstring& offeredVersion) {
+  if (path.empty() || offeredVersion.empty()) return false;
+  return VersionAtLeast(packageVersion, offeredVersion);
+}
+
+bool RememberedPackageServesAsFallback(const std::wstring& path,
+                                       const std::wstring& packageVersion,
+                                       const std::wstring& installedExe,
+                                       const std::wstring& installedVersion) {
+  if (path.empty()) return false;
+  return installedExe.empty() || VersionAtLeast(packageVersion, installedVersion);
+}
+
 }  // namespace orvane

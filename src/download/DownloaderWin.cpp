@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <winsock2.h>
 
-#include "app/InstallSettings.h"
 #include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
@@ -279,7 +278,7 @@ void CDownloader::RememberPackage() {
   std::string md5 = PackageMd5();
   if (md5.empty()) md5 = Md5File(filePath_);
   if (md5.empty() || filePath_.empty()) return;
-  PackageSettings().SetCachedPackage(Utf8ToWide(md5), filePath_, false);
+  RememberedPackage().RememberPackage(Utf8ToWide(md5), filePath_);
 }
 
 void CDownloader::UseLocalPackage(const std::wstring& path) {
@@ -292,19 +291,26 @@ bool CDownloader::TryCurrentLocalPackage() {
   IPkgInfo* pkg = PackageInfoSource();
   const char* version = pkg ? pkg->GetVersionCode() : nullptr;
   std::wstring wanted = version ? AnsiToWide(version) : std::wstring();
-  std::wstring remembered = PackageSettings().path;
+  const std::wstring remembered = RememberedPackage().RememberedPackagePath();
   if (remembered.empty() || wanted.empty()) return false;
-  if (!VersionAtLeast(PackageAppInfo().GetFileProductVersion(remembered), wanted)) return false;
+  if (!RememberedPackageIsCurrent(remembered, PackageAppInfo().GetFileProductVersion(remembered),
+                                  wanted)) {
+    return false;
+  }
   UseLocalPackage(remembered);
   return true;
 }
 
 bool CDownloader::TryLocalPackage() {
-  std::wstring remembered = PackageSettings().path;
+  const std::wstring remembered = RememberedPackage().RememberedPackagePath();
   if (remembered.empty()) return false;
   IAppInfo& app = PackageAppInfo();
-  if (!app.GetExePath().empty() &&
-      !VersionAtLeast(app.GetFileProductVersion(remembered), app.GetVersion())) {
+  // the package's version is read only when an installed product asks for it
+  const std::wstring& installedExe = app.GetExePath();
+  const std::wstring packageVersion =
+      installedExe.empty() ? std::wstring() : app.GetFileProductVersion(remembered);
+  if (!RememberedPackageServesAsFallback(remembered, packageVersion, installedExe,
+                                         app.GetVersion())) {
     return false;
   }
   UseLocalPackage(remembered);
