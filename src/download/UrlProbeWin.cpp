@@ -105,7 +105,7 @@ int QueryUrlInfoThread::Run() {
 
 bool QueryUrlInfoThread::LocalPackageWillDo() {
   IPkgInfo* pkg = PackageInfoSource();
-  localPackage_ = pkg && pkg->GetStatus() == 1 && owner_->OnPackageInfo();
+  localPackage_ = pkg && pkg->GetStatus() == kQueryDone && owner_->OnPackageInfo();
   return localPackage_;
 }
 
@@ -113,8 +113,8 @@ bool QueryUrlInfoThread::WaitForPackageInfo(UrlInfo& info) {
   IPkgInfo* pkg = PackageInfoSource();
   if (!pkg) return false;
   DWORD begin = timeGetTime();
-  while (pkg->GetStatus() != 1) {
-    if (pkg->GetStatus() == 2) return false;
+  while (pkg->GetStatus() != kQueryDone) {
+    if (pkg->GetStatus() == kQueryFailed) return false;
     ThrowIfCancelled();
     if (timeGetTime() - begin >= kPackageInfoWaitMs) return false;
     bool reachable = false;

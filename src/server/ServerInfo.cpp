@@ -62,7 +62,7 @@ CServerInfo::~CServerInfo() {
 
 bool CServerInfo::Start(const std::string& channel, const ApiEndpoint& endpoint) {
   if (worker_) return false;
-  status_ = 0;
+  status_ = kQueryRunning;
   worker_ = std::make_unique<CReadServerInfoThread>(this, channel, endpoint);
   if (!worker_->Start()) {
     Fail("can't start the query");
@@ -90,7 +90,7 @@ void CServerInfo::Store(const WelcomeRecord& record) {
     XMutexLock hold(lock_);
     record_ = record;
   }
-  status_ = 1;
+  status_ = kQueryDone;
 }
 
 void CServerInfo::Fail(const std::string& why) {
@@ -98,7 +98,7 @@ void CServerInfo::Fail(const std::string& why) {
     XMutexLock hold(lock_);
     failure_ = why;
   }
-  status_ = 2;
+  status_ = kQueryFailed;
 }
 
 }  // namespace orvane

@@ -70,7 +70,7 @@ class CServerInfo : public IServerInfo {
   void Fail(const std::string& why);
 
  private:
-  std::atomic<int> status_{0};
+  std::atomic<int> status_{kQueryRunning};
   CXMutex lock_;  // the update and the failure
   WelcomeRecord record_;
   std::string failure_;
