@@ -6,7 +6,9 @@
 set(ORVANE_DEBSRC_DIR ${CMAKE_SOURCE_DIR}/.cache/debsrc CACHE PATH "Debian source packages")
 set(_deps ${CMAKE_BINARY_DIR}/_deps)
 
-# Unpacks a Debian source package (with Debian's patches) once per build tree.
+# Unpacks a Debian source package (with Debian's patches) once per build tree,
+# then applies our own patches from cmake/patches, each with a header that
+# says why.
 function(orvane_unpack_debsrc name out_var)
   file(GLOB _dsc ${ORVANE_DEBSRC_DIR}/${name}_*.dsc)
   if(NOT _dsc)
@@ -14,7 +16,14 @@ function(orvane_unpack_debsrc name out_var)
   endif()
   list(GET _dsc 0 _dsc)
   set(_dir ${_deps}/${name})
-  if(NOT EXISTS ${_dir}/.unpacked OR ${_dsc} IS_NEWER_THAN ${_dir}/.unpacked)
+  set(_stale FALSE)
+  foreach(_input ${_dsc} ${ARGN})
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${_input})
+    if(NOT EXISTS ${_dir}/.unpacked OR ${_input} IS_NEWER_THAN ${_dir}/.unpacked)
+      set(_stale TRUE)
+    endif()
+  endforeach()
+  if(_stale)
     file(REMOVE_RECURSE ${_dir})
     file(MAKE_DIRECTORY ${_deps})
     execute_process(COMMAND dpkg-source --no-check -x ${_dsc} ${_dir}
@@ -22,17 +31,29 @@ function(orvane_unpack_debsrc name out_var)
     if(NOT _rc EQUAL 0)
       message(FATAL_ERROR "dpkg-source failed for ${_dsc}")
     endif()
+    foreach(_patch ${ARGN})
+      execute_process(COMMAND patch -p1 --forward --batch -i ${_patch}
+                      WORKING_DIRECTORY ${_dir} OUTPUT_QUIET RESULT_VARIABLE _rc)
+      if(NOT _rc EQUAL 0)
+        message(FATAL_ERROR "${_patch} does not apply to ${_dsc}")
+      endif()
+    endforeach()
     file(TOUCH ${_dir}/.unpacked)
   endif()
   set(${out_var} ${_dir} PARENT_SCOPE)
 endfunction()
 
-orvane_unpack_debsrc(libjsoncpp _jsoncpp)
+orvane_unpack_debsrc(libjsoncpp _jsoncpp
+  ${CMAKE_SOURCE_DIR}/cmake/patches/jsoncpp-without-iostreams.patch)
 add_library(jsoncpp_static STATIC
   ${_jsoncpp}/src/lib_json/json_reader.cpp
   ${_jsoncpp}/src/lib_json/json_value.cpp
   ${_jsoncpp}/src/lib_json/json_writer.cpp)
 target_include_directories(jsoncpp_static SYSTEM PUBLIC ${_jsoncpp}/include)
+# no stream interfaces: they would bring libstdc++'s locales into every
+# program (see the patch). A test prints a Value with toStyledString(); it
+# has no operator<<, so gtest's EXPECT_EQ on two Values does not link.
+target_compile_definitions(jsoncpp_static PRIVATE JSONCPP_WITHOUT_IOSTREAMS=1)
 target_link_libraries(jsoncpp_static PRIVATE orvane_options)
 target_compile_options(jsoncpp_static PRIVATE -w)
 
