@@ -5,13 +5,15 @@ usage: mkzip.py OUT.zip [--store GLOB]... [--dir FOLDER]... [--file NAME=PATH]..
 
 --dir adds every file under FOLDER, named by its path relative to FOLDER.
 --file adds one file under the given entry name.
-Entries whose name matches a --store pattern are stored, the rest deflated.
+Entries are deflated at zlib's highest level, or stored where deflating
+does not make them smaller (or their name matches a --store pattern).
 """
 import argparse
 import fnmatch
 import os
 import sys
 import zipfile
+import zlib
 
 FIXED_TIME = (1980, 1, 1, 0, 0, 0)
 
@@ -33,6 +35,12 @@ def collect(args):
     return entries
 
 
+def deflates(data):
+    """Whether raw deflate at level 9 makes the bytes smaller."""
+    packer = zlib.compressobj(9, zlib.DEFLATED, -15)
+    return len(packer.compress(data) + packer.flush()) < len(data)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("out")
@@ -46,11 +54,12 @@ def main():
     with zipfile.ZipFile(tmp, "w") as zf:
         for name in sorted(entries):
             info = zipfile.ZipInfo(name, FIXED_TIME)
-            stored = any(fnmatch.fnmatch(name, p) for p in args.store)
+            with open(entries[name], "rb") as f:
+                data = f.read()
+            stored = any(fnmatch.fnmatch(name, p) for p in args.store) or not deflates(data)
             info.compress_type = zipfile.ZIP_STORED if stored else zipfile.ZIP_DEFLATED
             info.external_attr = 0o644 << 16
-            with open(entries[name], "rb") as f:
-                zf.writestr(info, f.read())
+            zf.writestr(info, data, compresslevel=None if stored else 9)
     os.replace(tmp, args.out)
 
 
