@@ -10,6 +10,10 @@
 //
 // A show value of 0 means the program's normal window, not SW_HIDE: callers
 // pass 0 when they start the product for the user to see.
+//
+// The module uses nothing of the C++ library (no strings, no exceptions, no
+// operator new): it is shipped inside the installer, and the library's
+// strings and exception classes would be nearly all of its size.
 #include <windows.h>
 
 #include <exdisp.h>
@@ -18,8 +22,6 @@
 #include <shldisp.h>
 #include <shlguid.h>
 #include <shlobj.h>
-
-#include <string>
 
 #include "QlxApi.h"
 
@@ -50,9 +52,39 @@ class ComPtr {
   T* p_ = nullptr;
 };
 
+// an owned UTF-16 copy of a UTF-8 text; empty for a null or empty text and
+// for one that does not convert
+class WideText {
+ public:
+  explicit WideText(const char* utf8) {
+    if (!utf8 || !*utf8) return;
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (n <= 1) return;
+    text_ = static_cast<wchar_t*>(::HeapAlloc(::GetProcessHeap(), 0, n * sizeof(wchar_t)));
+    if (text_ && ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text_, n) != n) {
+      ::HeapFree(::GetProcessHeap(), 0, text_);
+      text_ = nullptr;
+    }
+  }
+  ~WideText() {
+    if (text_) ::HeapFree(::GetProcessHeap(), 0, text_);
+  }
+  WideText(const WideText&) = delete;
+  WideText& operator=(const WideText&) = delete;
+  bool empty() const { return !text_ || !*text_; }
+  const wchar_t* c_str() const { return text_ ? text_ : L""; }
+  // null when empty, for the optional arguments of ShellExecuteW
+  const wchar_t* OrNull() const { return empty() ? nullptr : text_; }
+  size_t size() const { return text_ ? ::lstrlenW(text_) : 0; }
+  wchar_t operator[](size_t i) const { return text_[i]; }
+
+ private:
+  wchar_t* text_ = nullptr;
+};
+
 class Bstr {
  public:
-  explicit Bstr(const std::wstring& text) : b_(::SysAllocString(text.c_str())) {}
+  explicit Bstr(const WideText& text) : b_(::SysAllocString(text.c_str())) {}
   ~Bstr() { ::SysFreeString(b_); }
   Bstr(const Bstr&) = delete;
   Bstr& operator=(const Bstr&) = delete;
@@ -77,18 +109,8 @@ class ComScope {
   HRESULT hr_;
 };
 
-std::wstring Wide(const char* utf8) {
-  if (!utf8 || !*utf8) return {};
-  int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  if (n <= 1) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, &out[0], n);
-  out.resize(static_cast<size_t>(n) - 1);
-  return out;
-}
-
 // "X:\..." or "\\server\..."
-bool IsFullPath(const std::wstring& path) {
+bool IsFullPath(const WideText& path) {
   if (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) return true;
   return path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\';
 }
@@ -143,10 +165,10 @@ bool DesktopShellDispatch(ComPtr<IShellDispatch2>* out) {
   return SUCCEEDED(application->QueryInterface(IID_IShellDispatch2, out->receiveVoid()));
 }
 
-bool LaunchThroughShell(const std::wstring& verb,
-                        const std::wstring& file,
-                        const std::wstring& parameters,
-                        const std::wstring& directory,
+bool LaunchThroughShell(const WideText& verb,
+                        const WideText& file,
+                        const WideText& parameters,
+                        const WideText& directory,
                         int show) {
   ComScope com;
   if (!com.ok()) return false;
@@ -170,14 +192,13 @@ bool LaunchThroughShell(const std::wstring& verb,
   return SUCCEEDED(shell->ShellExecute(bFile.get(), args, dir, op, showCmd));
 }
 
-bool PlainLaunch(const std::wstring& verb,
-                 const std::wstring& file,
-                 const std::wstring& parameters,
-                 const std::wstring& directory,
+bool PlainLaunch(const WideText& verb,
+                 const WideText& file,
+                 const WideText& parameters,
+                 const WideText& directory,
                  int show) {
   auto r = reinterpret_cast<INT_PTR>(::ShellExecuteW(
-      nullptr, verb.c_str(), file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-      directory.empty() ? nullptr : directory.c_str(), show));
+      nullptr, verb.c_str(), file.c_str(), parameters.OrNull(), directory.OrNull(), show));
   return r > 32;
 }
 
@@ -188,16 +209,12 @@ extern "C" int ShellExecAsUser(const char* verb,
                                const char* parameters,
                                const char* directory,
                                int show) {
-  try {
-    std::wstring v = Wide(verb), f = Wide(file), p = Wide(parameters), d = Wide(directory);
-    if (v.empty() || f.empty()) return 0;
-    // the shell's automation launch answers success even for a missing
-    // file, so a full path is checked first
-    if (IsFullPath(f) && ::GetFileAttributesW(f.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
-    if (show == SW_HIDE) show = SW_SHOWNORMAL;
-    if (IsElevated() && LaunchThroughShell(v, f, p, d, show)) return 1;
-    return PlainLaunch(v, f, p, d, show) ? 2 : 0;
-  } catch (...) {
-    return 0;
-  }
+  const WideText v(verb), f(file), p(parameters), d(directory);
+  if (v.empty() || f.empty()) return 0;
+  // the shell's automation launch answers success even for a missing file,
+  // so a full path is checked first
+  if (IsFullPath(f) && ::GetFileAttributesW(f.c_str()) == INVALID_FILE_ATTRIBUTES) return 0;
+  if (show == SW_HIDE) show = SW_SHOWNORMAL;
+  if (IsElevated() && LaunchThroughShell(v, f, p, d, show)) return 1;
+  return PlainLaunch(v, f, p, d, show) ? 2 : 0;
 }
