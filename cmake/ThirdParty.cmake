@@ -8,7 +8,7 @@ set(_deps ${CMAKE_BINARY_DIR}/_deps)
 
 # Unpacks a Debian source package (with Debian's patches) once per build tree,
 # then applies our own patches from cmake/patches, each with a header that
-# says why.
+# says why (patch(1) comes with dpkg-dev).
 function(orvane_unpack_debsrc name out_var)
   file(GLOB _dsc ${ORVANE_DEBSRC_DIR}/${name}_*.dsc)
   if(NOT _dsc)
