@@ -1,6 +1,9 @@
 #include "ui/WidgetPainter.h"
 
+#include <vector>
+
 #include "ui/DisplayScale.h"
+#include "ui/PixelResample.h"
 
 namespace orvane {
 
@@ -233,8 +236,54 @@ void ImageSize(GpImage* image, double* width, double* height) {
   *height = h;
 }
 
+namespace {
+
+// the bitmap resampled to the size (PixelResample.h), or empty when it is
+// no bitmap or GDI+ cannot hand out its pixels
+GdipImage Resampled(GpImage* image, int32_t width, int32_t height, std::vector<uint32_t>* pixels) {
+  GdipImage none;
+  ImageType type = ImageTypeUnknown;
+  if (gp::GdipGetImageType(image, &type) != Ok || type != ImageTypeBitmap) return none;
+  auto* bitmap = static_cast<GpBitmap*>(image);
+  UINT w = 0, h = 0;
+  if (gp::GdipGetImageWidth(image, &w) != Ok || gp::GdipGetImageHeight(image, &h) != Ok)
+    return none;
+  const GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
+  BitmapData source{};
+  if (gp::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead, PixelFormat32bppPARGB, &source) !=
+      Ok) {
+    return none;
+  }
+  pixels->assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+  const bool ok = source.Stride > 0 && source.Stride % 4 == 0 &&
+                  ResamplePixels(static_cast<const uint32_t*>(source.Scan0),
+                                 static_cast<int32_t>(w), static_cast<int32_t>(h),
+                                 source.Stride / 4, pixels->data(), width, height);
+  gp::GdipBitmapUnlockBits(bitmap, &source);
+  if (!ok) return none;
+  GpBitmap* scaled = nullptr;
+  if (gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
+                                    reinterpret_cast<BYTE*>(pixels->data()), &scaled) != Ok) {
+    return none;
+  }
+  return GdipImage(scaled);
+}
+
+}  // namespace
+
 void DrawPicture(GpGraphics* g, GpImage* image, const IntRect& r) {
   if (!image || r.width() <= 0 || r.height() <= 0) return;
+  double w = 0, h = 0;
+  ImageSize(image, &w, &h);
+  if (w != r.width() || h != r.height()) {
+    // drawn at its own size, the resampled copy is only copied by GDI+
+    std::vector<uint32_t> pixels;
+    GdipImage scaled = Resampled(image, r.width(), r.height(), &pixels);
+    if (scaled) {
+      gp::GdipDrawImageRectI(g, scaled.get(), r.left, r.top, r.width(), r.height());
+      return;
+    }
+  }
   gp::GdipDrawImageRectI(g, image, r.left, r.top, r.width(), r.height());
 }
 

@@ -60,6 +60,8 @@ void DrawStyledText(Gdiplus::GpGraphics* g,
 // the picture's size, 0 x 0 without one
 void ImageSize(Gdiplus::GpImage* image, double* width, double* height);
 
+// the picture stretched to the rectangle; a bitmap of another size is
+// resampled here (PixelResample.h) and drawn at its new size
 void DrawPicture(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const IntRect& r);
 
 }  // namespace orvane
