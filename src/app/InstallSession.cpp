@@ -23,6 +23,7 @@
 #include "server/AppInfo.h"
 #include "server/PkgInfo.h"
 #include "server/ServerInfo.h"
+#include "telemetry/DeferredLogger.h"
 #include "telemetry/LoggerServer.h"
 #include "ui/DisplayScale.h"
 
@@ -34,7 +35,9 @@ InstallFacts& GetInstallFacts() {
 }
 
 ILoggerServer& DefaultStartupServices::Logger() {
-  return EventLogger();
+  // not EventLogger(): during the session that is the deferred logger,
+  // which asks here for the real one
+  return CLoggerServer::GetInstance();
 }
 
 std::wstring DefaultStartupServices::ProductVersion() {
@@ -140,6 +143,11 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
   {
     // the layers below telemetry report through the event logger
     ScopedEventSink events(&LoggerEventSink());
+    // The SDK is made after the first page is painted: until then whatever
+    // start-up sends (the start telemetry, the window's and the first page's
+    // events) is kept, in order, and then handed over (CDeferredLogger).
+    CDeferredLogger deferred([&services]() -> ILoggerServer& { return services.Logger(); });
+    ScopedLoggerOverride useDeferred(&deferred);
     // the UI scale and display ratio of this session's windows
     DisplayScaleScope displayScale;
     // the download engine's remembered package: the install settings, once
@@ -178,7 +186,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       RecordLaunchingApplication(facts);
       ownFile = MeasureDownloadTime(facts);
 
-      logger = &services.Logger();
+      logger = &deferred;
       SendStartTelemetry(*logger, facts);
 
       WSADATA wsa;
@@ -193,6 +201,8 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
         ::ShowWindow(window->hwnd(), SW_SHOW);
         ::UpdateWindow(window->hwnd());
       }
+      // the first page is on the screen: now the SDK
+      deferred.Release();
 
       MSG msg;
       while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -207,7 +217,8 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
     window.reset();
     ownFile.reset();
     services.StopQueries();
-    if (!logger) logger = &services.Logger();
+    // what start-up kept goes out before the closing records
+    logger = &deferred.Release();
     SendQuitTelemetry(*logger);
   }
   return 0;

@@ -9,6 +9,7 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "support/RecordingLogger.h"
+#include "telemetry/LoggerServer.h"
 #include "support/WineTestSupport.h"
 #include "ui/DisplayScale.h"
 
@@ -38,12 +39,20 @@ class FakeServices : public IStartupServices {
   bool packageQueryOk = true;
   bool serverQueryOk = true;
   bool createWindow = true;
+  // the window reports an event while it is made, as the real one does
+  bool windowSendsEvent = false;
   std::string channelSeen = "<unset>";
   int windows = 0;
   // -1 never stopped, 1 stopped
   int queriesStopped = -1;
+  // how many windows were shown when the logger (the SDK) was first asked
+  // for; -1 never asked
+  int windowsWhenLoggerMade = -1;
 
-  ILoggerServer& Logger() override { return logger; }
+  ILoggerServer& Logger() override {
+    if (windowsWhenLoggerMade < 0) windowsWhenLoggerMade = windows;
+    return logger;
+  }
   std::wstring ProductVersion() override { return version; }
   bool StartPackageQuery() override { return packageQueryOk; }
   bool StartServerQuery(const std::string& channel) override {
@@ -53,8 +62,9 @@ class FakeServices : public IStartupServices {
   void StopQueries() override { queriesStopped = 1; }
   std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE) override {
     if (!createWindow) throw Error("create window error");
-    ++windows;
     auto w = std::make_unique<ClosingWindow>();
+    if (windowSendsEvent) EventLogger().Send(Event("vFromWindow").Int("page", 1));
+    ++windows;
     // the user closes the window as soon as the loop runs
     ::PostMessageW(w->hwnd(), WM_CLOSE, 0, 0);
     return w;
@@ -94,6 +104,23 @@ TEST(InstallSession, FullRunSendsStartAndQuitAroundTheLoop) {
   // were stopped
   EXPECT_EQ(CurrentDisplayScale(), nullptr);
   EXPECT_EQ(services.queriesStopped, 1);
+}
+
+TEST(InstallSession, TheSdkComesAfterTheFirstPaintAndNothingChangesItsOrder) {
+  FakeServices services;
+  services.windowSendsEvent = true;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  // the logger (and with it the SDK) was made once the window was shown
+  EXPECT_EQ(services.windowsWhenLoggerMade, 1);
+  // and got the start first, then what the window sent, as it would have
+  const std::vector<std::string> lines = services.logger.Lines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0].rfind(StartEventPrefix(), 0), 0u) << lines[0];
+  EXPECT_EQ(lines[1], "launch 1|||");
+  EXPECT_EQ(lines[2], "report 4|0001|0001|app_tests||");
+  EXPECT_EQ(lines[3], "event vFromWindow {page=1}");
+  EXPECT_EQ(lines[4], kQuitReport);
+  EXPECT_EQ(lines[5], kQuitEvent);
 }
 
 TEST(InstallSession, ChannelComesFromTheFileNameUnlessTheVersionNamesOne) {
@@ -149,6 +176,8 @@ TEST(InstallSession, FailingMainWindowStillSendsTheClosingSequence) {
   EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
   ExpectStartThenQuit(services.logger.Lines());
   EXPECT_EQ(services.queriesStopped, 1);
+  // made for the closing records, with the kept start before them
+  EXPECT_EQ(services.windowsWhenLoggerMade, 0);
 }
 
 TEST(InstallSession, FirstRunCreatesTheCacheFolderAndConfigComesLater) {
