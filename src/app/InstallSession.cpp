@@ -201,11 +201,21 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
         ::ShowWindow(window->hwnd(), SW_SHOW);
         ::UpdateWindow(window->hwnd());
       }
-      // the first page is on the screen: now the SDK
-      deferred.Release();
-
+      // The first page is on the screen. The SDK comes once the loop has
+      // waited for input the first time (a thread timer fires only then),
+      // so that nothing delays the paint's end; after a second at the latest.
+      const DWORD painted = ::GetTickCount();
+      const UINT_PTR sdkTimer = ::SetTimer(nullptr, 0, 0, nullptr);
       MSG msg;
       while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        const bool sdkTick = sdkTimer && msg.message == WM_TIMER && !msg.hwnd &&
+                             msg.wParam == sdkTimer;
+        if (!deferred.released() &&
+            (sdkTick || !sdkTimer || ::GetTickCount() - painted > 1000)) {
+          if (sdkTimer) ::KillTimer(nullptr, sdkTimer);
+          deferred.Release();
+        }
+        if (sdkTick) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
       }
