@@ -143,8 +143,11 @@ bool CDownloader::OnUrlInfo(const UrlInfo& info) {
     if (filePath_.empty()) {
       std::wstring root = PackageCacheRoot();
       if (root.empty()) throw Error("no cache folder");
-      std::wstring name = info.fileName;
-      if (name.empty()) name = FileNamePart(OwnProgramPath());
+      // the probe cleaned the name; whoever calls here, the path stays in
+      // the package folder
+      std::wstring name = SafePackageFileName(info.fileName);
+      if (name.empty()) name = SafePackageFileName(FileNamePart(OwnProgramPath()));
+      if (name.empty()) name = L"OrvanePkg.exe";
       std::wstring channelName =
           ChannelPackageName(PackageAppInfo().GetFileProductVersion(std::wstring()));
       if (!channelName.empty()) name = channelName;
