@@ -201,6 +201,8 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
     if (!logger) logger = &services.Logger();
     SendQuitTelemetry(*logger);
   }
+  // on a drive root, perhaps a removable one: nothing of this run stays there
+  RemoveRunTempFolder();
   return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <set>
 
 #include "app/InstallerRunChecks.h"
 #include "app/ProductIdentity.h"
@@ -25,6 +26,18 @@ std::wstring Lower(std::wstring text) {
   for (auto& c : text)
     c = static_cast<wchar_t>(towlower(c));
   return text;
+}
+
+// the per-run working folders at the root of C:
+std::set<std::wstring> WorkingFolders() {
+  std::set<std::wstring> found;
+  WIN32_FIND_DATAW data{};
+  FindHandle find(::FindFirstFileW(L"C:\\OrvanePkg_*", &data));
+  if (!find) return found;
+  do {
+    found.insert(data.cFileName);
+  } while (::FindNextFileW(find.get(), &data));
+  return found;
 }
 
 // lower-case paths of the modules loaded in a process
@@ -91,6 +104,30 @@ TEST_F(InstallerAttack, PlantedSystemDllsBesideItAreNeverLoaded) {
   }
   // the version resource and the crash report need at least these two
   EXPECT_GE(fromSystem, 2);
+}
+
+// Hole: the working-folder choice deleted C:\OrvanePkg although it was there
+// before the run.
+TEST_F(InstallerAttack, UsersOwnFolderAtTheProbePlaceIsKept) {
+  ASSERT_TRUE(CreateDirectories(L"C:\\OrvanePkg\\photos"));
+  WriteFileBytes(L"C:\\OrvanePkg\\photos\\mine.jpg", "the user's own file");
+  DownloadedInstaller installer(ORVANE_INSTALLER_EXE);
+  ExpectNormalRun(installer.RunAndClose());
+  EXPECT_EQ(ReadFileBytes(L"C:\\OrvanePkg\\photos\\mine.jpg"), "the user's own file");
+  DeleteTree(L"C:\\OrvanePkg");
+}
+
+// Hole: every run left its OrvanePkg_<time> folder at a drive root.
+TEST_F(InstallerAttack, LeavesNoWorkingFolderBehind) {
+  const std::set<std::wstring> before = WorkingFolders();
+  DownloadedInstaller installer(ORVANE_INSTALLER_EXE);
+  std::set<std::wstring> during;
+  ExpectNormalRun(installer.RunAndClose([&] { during = WorkingFolders(); }));
+  std::vector<std::wstring> made;
+  std::set_difference(during.begin(), during.end(), before.begin(), before.end(),
+                      std::back_inserter(made));
+  EXPECT_EQ(made.size(), 1u) << "the run worked in a folder of its own";
+  EXPECT_EQ(WorkingFolders(), before);
 }
 
 }  // namespace
