@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"

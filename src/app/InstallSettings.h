@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "download/RememberedPackage.h"
+
 namespace orvane {
 
-class InstallSettings {
+class InstallSettings : public IRememberedPackage {
  public:
   // the process-wide record, created on first use from the cache folder
   static InstallSettings& GetInstance();
@@ -19,6 +21,13 @@ class InstallSettings {
   // records a downloaded package after checking its MD5; false (and the
   // remembered package forgotten) when the file does not match exactly
   bool SetCachedPackage(const std::wstring& md5, const std::wstring& path, bool noWrite);
+
+  // the remembered package for the download engine: `path`, and
+  // SetCachedPackage with the file written
+  std::wstring RememberedPackagePath() override { return path; }
+  void RememberPackage(const std::wstring& newMd5, const std::wstring& newPath) override {
+    SetCachedPackage(newMd5, newPath, false);
+  }
 
   // stores the value in the record and writes it to config.ini
   void Set(std::wstring InstallSettings::*field, const wchar_t* key, const std::wstring& value);

@@ -1,7 +1,7 @@
 #include "app/MainWindow.h"
 
-#include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
 #include "platform/Error.h"
 
 namespace orvane {
@@ -14,7 +14,7 @@ MainWindow::MainWindow(HINSTANCE instance) {
   wc.lpszClassName = kMainWindowClass;
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
   ::RegisterClassExW(&wc);  // already registered is fine
-  HWND hwnd = ::CreateWindowExW(0, kMainWindowClass, L"栖木工坊", WS_POPUP, 0, 0, 0, 0, nullptr,
+  HWND hwnd = ::CreateWindowExW(0, kMainWindowClass, kProductTitle, WS_POPUP, 0, 0, 0, 0, nullptr,
                                 nullptr, instance, this);
   if (!hwnd) throw Error("create window error");
   window_.reset(hwnd);

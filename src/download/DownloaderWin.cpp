@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <winsock2.h>
 
-#include "app/InstallSettings.h"
-#include "app/StartupRules.h"
+#include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
 #include "download/DownloadRules.h"
@@ -20,14 +19,10 @@ namespace orvane {
 
 namespace {
 
-constexpr wchar_t kPackageFolder[] = L"KESTRELVAULT\\";
-
 void SendDownloadResult(const std::string& status, int seconds) {
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("soft_download_status", status);
-  logger.SetIntProperty("download_time", seconds);
-  logger.WriteEvent("pSoftDownloadResult");
+  EventLogger().Send(Event("pSoftDownloadResult")
+                         .String("soft_download_status", status)
+                         .Int("download_time", seconds));
 }
 
 std::string PackageMd5() {
@@ -62,8 +57,7 @@ void CDownloader::Release() {
 bool CDownloader::Start() {
   int32_t state = state_;
   if (state == kRunning || state == kFinished) return true;
-  EventLogger().ClearProperties();
-  EventLogger().WriteEvent("vSoftDownloadStart");
+  EventLogger().Send(Event("vSoftDownloadStart"));
   if (!segments_.empty()) {
     bool ok = StartWorkers();
     if (ok) state_ = kRunning;
@@ -151,7 +145,7 @@ bool CDownloader::OnUrlInfo(const UrlInfo& info) {
       std::wstring channelName =
           ChannelPackageName(PackageAppInfo().GetFileProductVersion(std::wstring()));
       if (!channelName.empty()) name = channelName;
-      filePath_ = root + kPackageFolder + name;
+      filePath_ = root + kCacheFolderName + name;
     }
     if (!CreatePackageFile()) throw Error("create package file failed");
     {
@@ -287,7 +281,7 @@ void CDownloader::RememberPackage() {
   std::string md5 = PackageMd5();
   if (md5.empty()) md5 = Md5File(filePath_);
   if (md5.empty() || filePath_.empty()) return;
-  PackageSettings().SetCachedPackage(Utf8ToWide(md5), filePath_, false);
+  RememberedPackage().RememberPackage(Utf8ToWide(md5), filePath_);
 }
 
 void CDownloader::UseLocalPackage(const std::wstring& path) {
@@ -300,19 +294,26 @@ bool CDownloader::TryCurrentLocalPackage() {
   IPkgInfo* pkg = PackageInfoSource();
   const char* version = pkg ? pkg->GetVersionCode() : nullptr;
   std::wstring wanted = version ? AnsiToWide(version) : std::wstring();
-  std::wstring remembered = PackageSettings().path;
+  const std::wstring remembered = RememberedPackage().RememberedPackagePath();
   if (remembered.empty() || wanted.empty()) return false;
-  if (!VersionAtLeast(PackageAppInfo().GetFileProductVersion(remembered), wanted)) return false;
+  if (!RememberedPackageIsCurrent(remembered, PackageAppInfo().GetFileProductVersion(remembered),
+                                  wanted)) {
+    return false;
+  }
   UseLocalPackage(remembered);
   return true;
 }
 
 bool CDownloader::TryLocalPackage() {
-  std::wstring remembered = PackageSettings().path;
+  const std::wstring remembered = RememberedPackage().RememberedPackagePath();
   if (remembered.empty()) return false;
   IAppInfo& app = PackageAppInfo();
-  if (!app.GetExePath().empty() &&
-      !VersionAtLeast(app.GetFileProductVersion(remembered), app.GetVersion())) {
+  // the package's version is read only when an installed product asks for it
+  const std::wstring& installedExe = app.GetExePath();
+  const std::wstring packageVersion =
+      installedExe.empty() ? std::wstring() : app.GetFileProductVersion(remembered);
+  if (!RememberedPackageServesAsFallback(remembered, packageVersion, installedExe,
+                                         app.GetVersion())) {
     return false;
   }
   UseLocalPackage(remembered);

@@ -1,5 +1,6 @@
 #include "platform/RunTempFolder.h"
 
+#include "config/ProductIdentity.h"
 #include "platform/PathRules.h"
 #include "platform/StringUtil.h"
 
@@ -19,7 +20,7 @@ std::wstring ChooseRunTempBase(IRunTempFacts& facts) {
   for (const std::wstring& mount : facts.MountPoints()) {
     uint64_t space = facts.FreeSpace(mount);
     if (space <= bestSpace) continue;  // ties keep the earlier mount point
-    std::wstring probe = AppendBackslash(mount) + L"OrvanePkg";
+    std::wstring probe = AppendBackslash(mount) + kVendorFolderName;
     FolderCreation made = facts.CreateFolder(probe);
     if (made == FolderCreation::kFailed) continue;
     best = mount;
@@ -44,7 +45,8 @@ std::wstring ComputeRunTempFolder(IRunTempFacts& facts) {
   const int64_t now = facts.Now();
   for (int64_t n = 0; n < kRunTempNameTries; ++n) {
     std::string number = FormatInt64(now + n);
-    std::wstring folder = base + L"OrvanePkg_" + std::wstring(number.begin(), number.end());
+    std::wstring folder =
+        base + kVendorFolderName + L"_" + std::wstring(number.begin(), number.end());
     switch (facts.CreateFolder(folder)) {
       case FolderCreation::kCreated:
         return folder + L'\\';

@@ -12,7 +12,7 @@
 #include <set>
 
 #include "app/InstallerRunChecks.h"
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/StringConv.h"
 #include "platform/StringUtil.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/InstallerRunChecks.h"
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/FileSystem.h"
 #include "support/DownloadedInstaller.h"
 #include "support/WineTestSupport.h"

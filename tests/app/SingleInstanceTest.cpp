@@ -2,8 +2,8 @@
 // and exits at once with 0; closing the window ends the first with 0.
 #include <gtest/gtest.h>
 
-#include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
 #include "support/WineTestSupport.h"
 
 namespace orvane {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 
 namespace orvane::test {
 

@@ -21,11 +21,11 @@
 #include <vector>
 
 #include "GallerySheets.h"
-#include "app/AppGlobals.h"
 #include "platform/FileSystem.h"
 #include "platform/StringConv.h"
 #include "ui/BaseWindow.h"
 #include "ui/DibSurface.h"
+#include "ui/DisplayScale.h"
 #include "ui/ResourceMgr.h"
 
 namespace orvane {
@@ -128,7 +128,7 @@ class GalleryWindow : public IBaseWindow {
                        std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) +
                        "\n";
     char scale[32];
-    std::snprintf(scale, sizeof(scale), "scale %.4f\n", GetAppGlobals()->uiScale);
+    std::snprintf(scale, sizeof(scale), "scale %.4f\n", CurrentDisplayScale()->uiScale);
     text += scale;
     text += "widgets " + std::to_string(view_->widgetCount()) + "\n";
     for (const auto& [name, rect] : view_->Named()) {
@@ -200,7 +200,7 @@ std::string Bench(GalleryWindow& window, int runs) {
 
 int Run() {
   const Options options = ParseOptions();
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
 
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH, temp);

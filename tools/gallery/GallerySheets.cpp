@@ -1,6 +1,5 @@
 #include "GallerySheets.h"
 
-#include "app/WindowMessages.h"
 #include "ui/ButtonResource.h"
 #include "ui/CheckboxResource.h"
 #include "ui/EditResource.h"
@@ -10,6 +9,7 @@
 #include "ui/ResourceMgr.h"
 #include "ui/SpacerResource.h"
 #include "ui/TextResource.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 
