@@ -2,8 +2,10 @@
 // logger: the archive in resource "BinarySystem" 105 is written to
 // "Qlx.zip" in the per-run temporary folder, unpacked into
 // OrvanePkg\Qlx\ under roaming AppData, and both modules are loaded by
-// full path. Failures raise orvane::Error with the texts the logger
-// swallows ("QLX not found resource", "Load QLX.dll failed", ...).
+// full path, each only when its bytes are the archive's (held unchanged from
+// that check until it is loaded). Failures raise orvane::Error with the
+// texts the logger swallows ("QLX not found resource", "Load QLX.dll
+// failed", ...).
 #pragma once
 
 #include <memory>
