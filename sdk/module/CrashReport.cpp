@@ -89,7 +89,7 @@ bool EnableCrashReport(QlxCrashCallback callback, void* context) {
     s.callback = nullptr;
     return true;
   }
-  std::wstring folder = ModuleFolder() + L"dumps\\";
+  std::wstring folder = ModuleFolder() + QLX_DUMP_FOLDER;
   if (folder.size() >= MAX_PATH - 40) return false;
   if (!s.writeDump.load()) {
     // loaded now: loading a module while crashing is not safe

@@ -88,6 +88,9 @@ std::unique_ptr<MiscExports> ResolveMisc(HMODULE m) {
 
 // the unpacked modules are far smaller
 constexpr uint64_t kMaxModuleBytes = 64ull << 20;
+// crash dumps kept beside the SDK from earlier runs: with one of this run,
+// at most five
+constexpr size_t kKeptDumps = 4;
 
 // Loads a module that was just unpacked from the archive, only when its bytes
 // are the archive entry's: held against writes and deletes from the check
@@ -147,6 +150,7 @@ void LoadSdk(const SdkSettings& settings, LoadedSdk* sdk) {
   if (!CreateDirectories(folder)) throw Error("Create QLX cache path failed");
   UnpackAllLenient(zip, folder);
   DeleteTree(zip);
+  KeepNewestFiles(folder + QLX_DUMP_FOLDER, QLX_DUMP_PATTERN, kKeptDumps);
 
   // what the modules must be: the archive as this program carries it (the
   // copy on disk is in a folder others may write to)

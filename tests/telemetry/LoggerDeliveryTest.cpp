@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "QlxApi.h"
 #include "platform/FileSystem.h"
 #include "telemetry/TestLogger.h"
 
@@ -194,6 +195,27 @@ TEST(LoggerDelivery, AnUnwritableModuleWithTheArchivesBytesIsLoaded) {
   EXPECT_EQ(logger->LastSdkError(), "");
   EXPECT_TRUE(logger->WriteLaunch(1, "", "", ""));
   EXPECT_EQ(folder.Lines().size(), 1u);
+}
+
+// Hole: the SDK's crash dumps were never pruned. Delivery keeps the newest
+// four, so that a crash of this run makes five at most.
+TEST(LoggerDelivery, OnlyTheNewestCrashDumpsAreKept) {
+  TestLoggerFolder folder;
+  const std::wstring dumps = folder.sdk() + QLX_DUMP_FOLDER;
+  ASSERT_TRUE(CreateDirectories(dumps));
+  for (int i = 0; i < 9; ++i) {
+    const std::wstring dump = dumps + L"Qlx-100-2026010" + std::to_wstring(i) + L"120000.dmp";
+    WriteFileBytes(dump, "MDMP");
+    SetFileTimes(dump, 1767225600 + i * 86400, 1767225600 + i * 86400);
+  }
+  WriteFileBytes(dumps + L"notes.txt", "not a dump");
+  auto logger = folder.Create(kSinkDown);
+  EXPECT_EQ(logger->LastSdkError(), "");
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(FileExists(dumps + L"Qlx-100-2026010" + std::to_wstring(i) + L"120000.dmp"), i >= 5)
+        << i;
+  }
+  EXPECT_TRUE(FileExists(dumps + L"notes.txt"));
 }
 
 }  // namespace
