@@ -166,6 +166,67 @@ TEST(Downloader, CurrentRememberedPackageIsUsedWithoutDownloading) {
   EXPECT_FALSE(FileExists(world.dir.path() + L"\\KESTRELVAULT\\" + kChannelName));
 }
 
+bool CanWrite(const std::wstring& path) {
+  UniqueHandle h(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+  return h.valid();
+}
+
+// the same package with one byte changed: its version resource still says
+// 2.1.5
+void Tamper(const std::wstring& path) {
+  std::string bytes = ReadFileBytes(path);
+  ASSERT_FALSE(bytes.empty());
+  bytes.back() ^= 1;
+  WriteFileBytes(path, bytes);
+}
+
+// Hole: the remembered package was checked once, at start-up, then used (and
+// run elevated) later. Changed after its check, it is not used: the package
+// is downloaded instead.
+TEST(Downloader, RememberedPackageChangedAfterItsCheckIsNotUsed) {
+  DownloadWorld world;
+  RememberedPackage remembered(world);  // checked, as at start-up
+  Tamper(remembered.path);
+  world.pkg.version = "2.1.4";
+  std::string tag = UniqueTag();
+  world.pkg.urls = {FaultUrl("ok", tag, 1000)};
+  DownloaderPtr d(CreateDownloader());
+  ASSERT_TRUE(d->Start());
+  EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_NE(d->GetFilePath(), remembered.path);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kSucceeded}));
+  // the download is the remembered package now
+  EXPECT_EQ(world.settings.path, d->GetFilePath());
+
+  // nor after a failed probe, where it would be the fallback
+  DownloadWorld second;
+  RememberedPackage fallback(second);
+  Tamper(fallback.path);
+  DownloaderPtr failing(CreateDownloader(FaultUrl("nolength", UniqueTag(), 1000)));
+  ASSERT_TRUE(failing->Start());
+  EXPECT_EQ(PollToEnd(*failing), CDownloader::kFailed);
+  EXPECT_TRUE(second.settings.path.empty()) << "forgotten";
+}
+
+TEST(Downloader, UsedRememberedPackageIsHeldAsItWasChecked) {
+  DownloadWorld world;
+  RememberedPackage remembered(world);
+  world.pkg.version = "2.1.4";
+  world.pkg.urls = {FaultUrl("ok", UniqueTag(), 1000)};
+  DownloaderPtr d(CreateDownloader());
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  ASSERT_EQ(d->GetFilePath(), remembered.path);
+  EXPECT_FALSE(CanWrite(remembered.path));
+  EXPECT_FALSE(::DeleteFileW(remembered.path.c_str()));
+  EXPECT_TRUE(FileExists(remembered.path));
+  d.reset();
+  EXPECT_TRUE(CanWrite(remembered.path));
+}
+
 TEST(Downloader, OlderRememberedPackageIsDownloadedAnew) {
   DownloadWorld world;
   RememberedPackage remembered(world);
