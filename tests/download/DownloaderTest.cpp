@@ -9,8 +9,10 @@
 #include "BuildConfig.h"
 #include "DownloadTestSupport.h"
 #include "Pattern.h"
+#include "download/DownloadRules.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"
+#include "platform/SystemInfo.h"
 
 namespace orvane::test {
 namespace {
@@ -66,6 +68,44 @@ TEST(Downloader, DownloadsVerifiesAndRemembersUnderTheChannelName) {
   // a second Start after success changes nothing
   EXPECT_TRUE(d->Start());
   EXPECT_EQ(world.Events().size(), 2u);
+}
+
+// Hole: a HEAD answer's filename= went into the package path unchecked. With
+// a version that names no channel, the server's name is the file's name:
+// whatever it is, the package is made in the package folder and downloaded.
+TEST(Downloader, AHostileFileNameStaysInThePackageFolder) {
+  struct Case {
+    const char* what;
+    std::string sent;
+    std::wstring file;  // in KESTRELVAULT\; empty: the name built from the program's
+  } cases[] = {
+      {"parent folders", "\"..\\..\\evil.exe\"", L"evil.exe"},
+      {"an absolute path", "\"C:\\windows\\evil.exe\"", L"evil.exe"},
+      {"an alternate data stream", "\"pkg.exe:evil\"", L""},
+      {"a device", "\"NUL\"", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DownloadWorld world;
+    world.app.ownVersion = L"1.0.0.2";
+    std::string hex;
+    for (unsigned char b : c.sent) {
+      static const char kDigits[] = "0123456789abcdef";
+      hex += kDigits[b >> 4];
+      hex += kDigits[b & 15];
+    }
+    world.pkg.md5 = Md5Hex(Pattern(1000));
+    DownloaderPtr d(CreateDownloader(FaultUrl("named", UniqueTag(), 1000) + "?" + hex));
+    ASSERT_TRUE(d->Start());
+    EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
+    const std::wstring folder = world.dir.path() + L"\\KESTRELVAULT\\";
+    const std::wstring name =
+        c.file.empty() ? BuildPackageFileName(FileNamePart(GetOwnModulePath()), L"") : c.file;
+    EXPECT_EQ(d->GetFilePath(), folder + name);
+    EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
+    EXPECT_FALSE(FileExists(world.dir.path() + L"\\evil.exe"));
+    EXPECT_FALSE(FileExists(L"C:\\windows\\evil.exe"));
+  }
 }
 
 TEST(Downloader, TenAndElevenBytePackagesSplitIntoTwoRanges) {
