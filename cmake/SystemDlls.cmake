@@ -30,7 +30,7 @@ add_compile_definitions(DECLSPEC_IMPORT=)
 set(ORVANE_STATIC_SYSTEM_DLLS kernel32 msvcrt)
 set(ORVANE_DELAY_LOADED_DLLS
   user32 gdi32 advapi32 shell32 shlwapi ole32 oleaut32 ws2_32 psapi
-  version winhttp iphlpapi setupapi gdiplus winmm comdlg32 imm32)
+  version winhttp iphlpapi setupapi gdiplus winmm msimg32 comdlg32 imm32)
 
 set(_delay_dir ${CMAKE_BINARY_DIR}/delay-load)
 file(MAKE_DIRECTORY ${_delay_dir})
