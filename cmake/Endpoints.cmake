@@ -11,6 +11,13 @@ set(ORVANE_WELCOME_URL "https://www.orvane.cn/kestrelvault/welcome" CACHE STRING
 set(ORVANE_AGREEMENT_URL "https://www.orvane.cn/kestrelvault/agreement" CACHE STRING "user agreement page")
 set(ORVANE_PUBLIC_DNS "223.5.5.5;223.6.6.6;119.29.29.29;182.254.116.116;114.114.114.114;114.114.115.115"
     CACHE STRING "the six public DNS resolvers, semicolon-separated")
+# The attribution module KMUID.dll is not ours and sits in a folder the user
+# can write to: only a file with one of these SHA-256 digests is loaded.
+set(ORVANE_KMUID_SHA256 "" CACHE STRING
+    "SHA-256 digests (hex, comma-separated) of the KMUID.dll builds that may be loaded; empty: none")
+if(NOT ORVANE_KMUID_SHA256 MATCHES "^([0-9a-fA-F]{64}(,[0-9a-fA-F]{64})*)?$")
+  message(FATAL_ERROR "ORVANE_KMUID_SHA256 must be SHA-256 digests in hex, comma-separated")
+endif()
 
 list(LENGTH ORVANE_PUBLIC_DNS _dns_count)
 if(NOT _dns_count EQUAL 6)

@@ -92,3 +92,28 @@ function(orvane_add_peer name)
   set_tests_properties(peer.${name}.start PROPERTIES FIXTURES_SETUP peer.${name} TIMEOUT 60)
   set_tests_properties(peer.${name}.stop PROPERTIES FIXTURES_CLEANUP peer.${name} TIMEOUT 60)
 endfunction()
+
+# orvane_add_link_fixture(<name> LINKS <path-in-prefix>=<target-name>...
+#                         [LOCKS <resource locks...>])
+# Fixture "links.<name>": before the tests that require it, links that a
+# hostile user could plant are put into the test prefix (see
+# tests/support/plant-links.sh), each to a folder outside the prefix that
+# holds keep.txt; they are removed again after those tests. The targets are
+# under ${ORVANE_LINK_TARGETS}/<name>. LOCKS: held while planting and
+# removing, for links at places that other tests use.
+set(ORVANE_LINK_TARGETS ${CMAKE_BINARY_DIR}/link-targets)
+function(orvane_add_link_fixture name)
+  cmake_parse_arguments(L "" "" "LINKS;LOCKS" ${ARGN})
+  set(script ${CMAKE_SOURCE_DIR}/tests/support/plant-links.sh)
+  set(targets ${ORVANE_LINK_TARGETS}/${name})
+  add_test(NAME links.${name}.setup
+    COMMAND ${script} setup ${ORVANE_WINEPREFIX} ${targets} ${L_LINKS})
+  add_test(NAME links.${name}.cleanup
+    COMMAND ${script} cleanup ${ORVANE_WINEPREFIX} ${targets} ${L_LINKS})
+  set_tests_properties(links.${name}.setup PROPERTIES FIXTURES_SETUP links.${name} TIMEOUT 30)
+  set_tests_properties(links.${name}.cleanup PROPERTIES FIXTURES_CLEANUP links.${name} TIMEOUT 30)
+  if(L_LOCKS)
+    set_tests_properties(links.${name}.setup links.${name}.cleanup PROPERTIES
+      RESOURCE_LOCK "${L_LOCKS}")
+  endif()
+endfunction()

@@ -7,6 +7,8 @@ set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 set(CMAKE_OBJDUMP ${triple}-objdump CACHE FILEPATH "")
+set(CMAKE_NM ${triple}-nm CACHE FILEPATH "")
+set(CMAKE_DLLTOOL ${triple}-dlltool CACHE FILEPATH "")
 
 set(CMAKE_FIND_ROOT_PATH /usr/${triple})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

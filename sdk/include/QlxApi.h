@@ -17,6 +17,11 @@ typedef void* QlxCollector;
 // called on the crashing thread after the minidump was written
 typedef void (*QlxCrashCallback)(void* context, const wchar_t* dumpPath);
 
+// where the minidumps go: this folder beside Qlx.dll, one file a crash named
+// by this pattern (the module never deletes old ones; its user prunes them)
+#define QLX_DUMP_FOLDER L"dumps\\"
+#define QLX_DUMP_PATTERN L"Qlx-*.dmp"
+
 // record types written through a collector
 enum {
   kQlxRecordLaunch = 1,

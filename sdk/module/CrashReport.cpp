@@ -31,6 +31,20 @@ struct CrashSetup {
   wchar_t folder[MAX_PATH] = {};
 };
 
+// dbghelp.dll from the system folder only: the process that loads the SDK
+// may have been started from a folder where anyone can put a DLL of that name
+HMODULE LoadDbgHelp() {
+  HMODULE kernel32 = ::GetModuleHandleW(L"kernel32.dll");
+  // present exactly where the LOAD_LIBRARY_SEARCH_* flags are understood
+  if (kernel32 && ::GetProcAddress(kernel32, "AddDllDirectory"))
+    return ::LoadLibraryExW(L"dbghelp.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  wchar_t path[MAX_PATH + 16] = {};
+  UINT n = ::GetSystemDirectoryW(path, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return nullptr;
+  std::wcscpy(path + n, L"\\dbghelp.dll");
+  return ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 CrashSetup& Setup() {
   static auto* setup = new CrashSetup();  // lives until the process ends
   return *setup;
@@ -75,11 +89,11 @@ bool EnableCrashReport(QlxCrashCallback callback, void* context) {
     s.callback = nullptr;
     return true;
   }
-  std::wstring folder = ModuleFolder() + L"dumps\\";
+  std::wstring folder = ModuleFolder() + QLX_DUMP_FOLDER;
   if (folder.size() >= MAX_PATH - 40) return false;
   if (!s.writeDump.load()) {
     // loaded now: loading a module while crashing is not safe
-    if (HMODULE dbghelp = ::LoadLibraryW(L"dbghelp.dll")) {
+    if (HMODULE dbghelp = LoadDbgHelp()) {
       s.writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
           reinterpret_cast<void*>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
     }

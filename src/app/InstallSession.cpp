@@ -161,7 +161,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       facts.instance = instance;
 
       using SetProcessDpiAwareFn = BOOL(WINAPI*)();
-      if (HMODULE user32 = ::LoadLibraryW(L"user32")) {
+      if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
         auto aware = reinterpret_cast<SetProcessDpiAwareFn>(
             reinterpret_cast<void*>(::GetProcAddress(user32, "SetProcessDPIAware")));
         if (aware) aware();
@@ -231,6 +231,8 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
     logger = &deferred.Release();
     SendQuitTelemetry(*logger);
   }
+  // on a drive root, perhaps a removable one: nothing of this run stays there
+  RemoveRunTempFolder();
   return 0;
 }
 

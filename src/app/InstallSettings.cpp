@@ -56,13 +56,17 @@ bool InstallSettings::SetCachedPackage(const std::wstring& newMd5,
     return true;
   }
   // missing, changed or incomplete: forget it
+  ForgetPackage();
+  return false;
+}
+
+void InstallSettings::ForgetPackage() {
   if (!md5.empty() || !path.empty()) {
     WriteKey(L"md5", L"");
     WriteKey(L"path", L"");
   }
   md5.clear();
   path.clear();
-  return false;
 }
 
 void InstallSettings::Set(std::wstring InstallSettings::*field,

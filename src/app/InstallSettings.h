@@ -25,6 +25,9 @@ class InstallSettings : public IRememberedPackage {
   // the remembered package for the download engine: `path`, and
   // SetCachedPackage with the file written
   std::wstring RememberedPackagePath() override { return path; }
+  std::wstring RememberedPackageMd5() override { return md5; }
+  // empties "md5" and "path" in the record and in config.ini
+  void ForgetPackage() override;
   void RememberPackage(const std::wstring& newMd5, const std::wstring& newPath) override {
     SetCachedPackage(newMd5, newPath, false);
   }

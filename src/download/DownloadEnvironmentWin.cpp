@@ -24,6 +24,8 @@ IRememberedPackage& RememberedPackage() {
   class NoStore : public IRememberedPackage {
    public:
     std::wstring RememberedPackagePath() override { return {}; }
+    std::wstring RememberedPackageMd5() override { return {}; }
+    void ForgetPackage() override {}
     void RememberPackage(const std::wstring&, const std::wstring&) override {}
   };
   static NoStore none;

@@ -188,6 +188,51 @@ std::string FileNameFromHeaders(const std::vector<std::string>& lines) {
   return {};
 }
 
+namespace {
+
+wchar_t Upper(wchar_t c) {
+  return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+}
+
+// the names Windows opens as devices in any folder, whatever follows the
+// first dot
+bool IsDeviceName(const std::wstring& name) {
+  std::wstring base = name.substr(0, name.find(L'.'));
+  while (!base.empty() && base.back() == L' ')
+    base.pop_back();
+  for (auto& c : base)
+    c = Upper(c);
+  static const wchar_t* const kDevices[] = {L"CON",    L"PRN",     L"AUX",   L"NUL",
+                                            L"CONIN$", L"CONOUT$", L"CLOCK$"};
+  for (const wchar_t* device : kDevices) {
+    if (base == device) return true;
+  }
+  // COM0-COM9 and LPT0-LPT9, the superscript digits too
+  if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+    wchar_t digit = base[3];
+    return (digit >= L'0' && digit <= L'9') || digit == 0x00B9 || digit == 0x00B2 ||
+           digit == 0x00B3;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::wstring SafePackageFileName(const std::wstring& proposed) {
+  size_t separator = proposed.find_last_of(L"\\/");
+  std::wstring name = separator == std::wstring::npos ? proposed : proposed.substr(separator + 1);
+  if (name.empty() || name == L"." || name == L"..") return {};
+  if (name.size() > kMaxPackageNameLength) return {};
+  if (name.back() == L'.' || name.back() == L' ') return {};
+  for (wchar_t c : name) {
+    if (c < 0x20 || c == 0x7F) return {};
+    if (c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' || c == L'*')
+      return {};
+  }
+  if (IsDeviceName(name)) return {};
+  return name;
+}
+
 std::wstring BuildPackageFileName(const std::wstring& ownFileName, const std::wstring& version) {
   std::wstring stem = ownFileName;
   size_t dot = ownFileName.rfind(L'.');

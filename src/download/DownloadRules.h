@@ -76,6 +76,17 @@ std::wstring ChannelPackageName(const std::wstring& productVersion);
 // line carries one
 std::string FileNameFromHeaders(const std::vector<std::string>& lines);
 
+// The package file name that a HEAD answer proposes, made safe to put into
+// the cache folder: its last component (after any "\" or "/"), provided that
+// it names a plain file there. Empty, so that the caller falls back to a name
+// of its own, when that component is empty, "." or "..", longer than
+// kMaxPackageNameLength, ends with "." or " " (which Windows would drop),
+// holds a control character or one of < > : " | ? * (":" is a drive prefix or
+// an alternate data stream), or is a reserved device name (CON, PRN, AUX,
+// NUL, COM0-9, LPT0-9, CONIN$, CONOUT$; also with an extension, "nul.exe").
+inline constexpr size_t kMaxPackageNameLength = 128;
+std::wstring SafePackageFileName(const std::wstring& proposed);
+
 // the package name built from this program's file name: stem + "_install"
 // (unless present) + "_v" + version (when given) + ".exe"; empty when the
 // stem is empty

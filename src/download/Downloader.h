@@ -12,6 +12,7 @@
 
 #include "download/DownloadOwner.h"
 #include "platform/FileStream.h"
+#include "platform/PinnedFile.h"
 #include "platform/XMutex.h"
 
 namespace orvane {
@@ -75,7 +76,7 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   void RememberPackage();
   bool TryCurrentLocalPackage();
   bool TryLocalPackage();
-  void UseLocalPackage(const std::wstring& path);
+  bool UseLocalPackage(const std::wstring& path);
   bool CreatePackageFile();
   int DownloadSeconds();
 
@@ -92,6 +93,9 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   std::unique_ptr<QueryUrlInfoThread> probe_;
   std::vector<Segment> segments_;
   bool winsock_ = false;
+  // the remembered package, held from its check until the downloader is
+  // released, so that what starts is what was checked
+  PinnedFile package_;
 };
 
 // a new downloader (url empty: the package-info query decides); free it

@@ -137,8 +137,11 @@ bool CDownloader::OnUrlInfo(const UrlInfo& info) {
     if (filePath_.empty()) {
       std::wstring root = PackageCacheRoot();
       if (root.empty()) throw Error("no cache folder");
-      std::wstring name = info.fileName;
-      if (name.empty()) name = FileNamePart(OwnProgramPath());
+      // the probe cleaned the name; whoever calls here, the path stays in
+      // the package folder
+      std::wstring name = SafePackageFileName(info.fileName);
+      if (name.empty()) name = SafePackageFileName(FileNamePart(OwnProgramPath()));
+      if (name.empty()) name = L"OrvanePkg.exe";
       std::wstring channelName =
           ChannelPackageName(PackageAppInfo().GetFileProductVersion(std::wstring()));
       if (!channelName.empty()) name = channelName;
@@ -281,10 +284,21 @@ void CDownloader::RememberPackage() {
   RememberedPackage().RememberPackage(Utf8ToWide(md5), filePath_);
 }
 
-void CDownloader::UseLocalPackage(const std::wstring& path) {
+// The remembered package was checked when this run started, but it sits in
+// the user's folder and runs elevated: it is checked again now, through the
+// handle that keeps it as it is from here on. One that changed is forgotten,
+// and the package is downloaded instead.
+bool CDownloader::UseLocalPackage(const std::wstring& path) {
+  const std::string md5 = WideToUtf8(RememberedPackage().RememberedPackageMd5());
+  if (md5.empty() || !package_.Open(path) || package_.Md5() != md5) {
+    package_.Release();
+    RememberedPackage().ForgetPackage();
+    return false;
+  }
   filePath_ = path;
   state_ = kFinished;
   SendDownloadResult("存在本地文件", -1);
+  return true;
 }
 
 bool CDownloader::TryCurrentLocalPackage() {
@@ -297,8 +311,7 @@ bool CDownloader::TryCurrentLocalPackage() {
                                   wanted)) {
     return false;
   }
-  UseLocalPackage(remembered);
-  return true;
+  return UseLocalPackage(remembered);
 }
 
 bool CDownloader::TryLocalPackage() {
@@ -313,8 +326,7 @@ bool CDownloader::TryLocalPackage() {
                                          app.GetVersion())) {
     return false;
   }
-  UseLocalPackage(remembered);
-  return true;
+  return UseLocalPackage(remembered);
 }
 
 }  // namespace orvane

@@ -12,6 +12,10 @@ class IRememberedPackage {
  public:
   // the remembered package file; empty when there is none
   virtual std::wstring RememberedPackagePath() = 0;
+  // its MD5 when it was remembered, lower-case hex; empty when there is none
+  virtual std::wstring RememberedPackageMd5() = 0;
+  // forgets it: the file no longer has that MD5
+  virtual void ForgetPackage() = 0;
   // remembers a package the engine downloaded (md5 in lower-case hex)
   virtual void RememberPackage(const std::wstring& md5, const std::wstring& path) = 0;
 

@@ -156,11 +156,15 @@ bool QueryUrlInfoThread::ProbeUrl(const std::string& url,
     throw Error("http get url header information error");
   }
   if (info.fileName.empty()) {
+    // the server's name must not lead out of the cache folder: an unsafe one
+    // gives way to the name built from this program's below
     std::string name = FileNameFromHeaders(lines);
-    if (!name.empty()) info.fileName = AnsiToWide(name);
+    if (!name.empty()) info.fileName = SafePackageFileName(AnsiToWide(name));
   }
   if (info.fileName.empty()) {
-    info.fileName = BuildPackageFileName(FileNamePart(OwnProgramPath()), Utf8ToWide(version));
+    // the version comes from the network too
+    info.fileName = SafePackageFileName(
+        BuildPackageFileName(FileNamePart(OwnProgramPath()), Utf8ToWide(version)));
   }
   if (info.fileName.empty()) info.fileName = kFallbackPackageName;
   if (info.size <= 0) info.size = ContentLengthFromHeaders(lines);

@@ -18,4 +18,8 @@ std::wstring GetRunTempBase();
 // on first use; empty when it could not be created
 std::wstring GetRunTempFolder();
 
+// deletes this run's temporary folder with everything in it, at the end of
+// the run; does nothing when the folder was never asked for
+void RemoveRunTempFolder();
+
 }  // namespace orvane

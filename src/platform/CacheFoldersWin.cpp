@@ -4,6 +4,7 @@
 
 #include <time.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -45,6 +46,9 @@ class WinRunTempFacts : public IRunTempFacts {
   bool CreateDirectories(const std::wstring& path) override {
     return orvane::CreateDirectories(path);
   }
+  FolderCreation CreateFolder(const std::wstring& path) override {
+    return orvane::CreateFolder(path);
+  }
   void DeleteTree(const std::wstring& path) override { orvane::DeleteTree(path); }
   std::wstring PackageCacheRoot() override { return GetPackageCacheRoot(); }
   std::wstring WindowsFolder() override {
@@ -74,12 +78,24 @@ std::wstring GetRunTempBase() {
   return ChooseRunTempBase(facts);
 }
 
+namespace {
+std::atomic<bool> g_runTempChosen{false};
+}  // namespace
+
 std::wstring GetRunTempFolder() {
   static const std::wstring folder = [] {
     WinRunTempFacts facts;
-    return ComputeRunTempFolder(facts);
+    std::wstring chosen = ComputeRunTempFolder(facts);
+    g_runTempChosen = true;
+    return chosen;
   }();
   return folder;
+}
+
+void RemoveRunTempFolder() {
+  if (!g_runTempChosen) return;  // never asked for: nothing was created
+  const std::wstring folder = GetRunTempFolder();
+  if (!folder.empty()) DeleteTree(folder);
 }
 
 }  // namespace orvane

@@ -2,6 +2,7 @@
 // "BinarySystem"), written out to a file so that they can be unpacked.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace orvane {
@@ -13,6 +14,11 @@ enum class ResourceSave {
   kNotLoaded,  // found, but its bytes could not be reached
   kNotWritten  // the file could not be created or written (also: empty path)
 };
+
+// the bytes of resource `id` of `type` in `module` (null: this program) as
+// the module maps them, for as long as it stays loaded; false when there is
+// no such resource, or it is empty or cannot be reached
+bool ResourceData(void* module, int id, const wchar_t* type, const void** data, size_t* size);
 
 // writes the bytes of resource `id` of `type` in `module` (an HMODULE; null
 // means this program) to `path`, creating or truncating the file. A failed

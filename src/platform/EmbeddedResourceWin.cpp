@@ -6,6 +6,19 @@
 
 namespace orvane {
 
+bool ResourceData(void* module, int id, const wchar_t* type, const void** data, size_t* size) {
+  HMODULE m = static_cast<HMODULE>(module);
+  HRSRC found = ::FindResourceW(m, MAKEINTRESOURCEW(id), type);
+  if (!found) return false;
+  const DWORD bytes = ::SizeofResource(m, found);
+  HGLOBAL loaded = bytes ? ::LoadResource(m, found) : nullptr;
+  const void* mapped = loaded ? ::LockResource(loaded) : nullptr;
+  if (!mapped) return false;
+  *data = mapped;
+  *size = bytes;
+  return true;
+}
+
 ResourceSave SaveResourceToFile(void* module,
                                 int id,
                                 const wchar_t* type,

@@ -31,14 +31,18 @@ int64_t FileSize(const std::wstring& path) {
 
 bool DirectoryExists(const std::wstring& path) {
   if (path.empty()) return false;
-  std::wstring probe = path;
-  if (probe.back() != L'\\' && probe.back() != L'/') probe += L'\\';
-  probe += L'.';
-  UniqueHandle h(::CreateFileW(probe.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!h) {
-    DWORD err = ::GetLastError();
-    if (err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME) return false;
+  // "\." resolves the folder itself, except below "\\?\", where names are
+  // taken literally
+  if (path.compare(0, 4, L"\\\\?\\") != 0) {
+    std::wstring probe = path;
+    if (probe.back() != L'\\' && probe.back() != L'/') probe += L'\\';
+    probe += L'.';
+    UniqueHandle h(::CreateFileW(probe.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!h) {
+      DWORD err = ::GetLastError();
+      if (err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME) return false;
+    }
   }
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return false;
@@ -46,13 +50,12 @@ bool DirectoryExists(const std::wstring& path) {
 }
 
 bool CreateDirectories(const std::wstring& path) {
-  std::vector<std::wstring> pieces = SplitAny(path, L"\\/");
-  if (pieces.empty()) return false;
-  std::wstring prefix = pieces[0];
-  for (size_t i = 1; i < pieces.size(); ++i) {
-    prefix += L'/';
-    prefix += pieces[i];
-    if (!::CreateDirectoryW(prefix.c_str(), nullptr)) {
+  SplitPath split = SplitRoot(path);
+  if (split.root.empty() && split.names.empty()) return false;
+  // a relative path starts at its first name, which is not created
+  size_t first = split.root.empty() ? 2 : 1;
+  for (size_t n = first; n <= split.names.size(); ++n) {
+    if (!::CreateDirectoryW(JoinPath(split, n).c_str(), nullptr)) {
       DWORD err = ::GetLastError();
       if (err == ERROR_PATH_NOT_FOUND || err == ERROR_INVALID_NAME) break;
     }
@@ -60,32 +63,12 @@ bool CreateDirectories(const std::wstring& path) {
   return DirectoryExists(path);
 }
 
-void DeleteTree(const std::wstring& path) {
-  if (path.empty()) return;
-  DWORD attrs = ::GetFileAttributesW(path.c_str());
-  if (attrs != INVALID_FILE_ATTRIBUTES && !(attrs & FILE_ATTRIBUTE_DIRECTORY)) {
-    ::DeleteFileW(path.c_str());
-    return;
-  }
-  std::wstring base = AppendBackslash(path);
-  WIN32_FIND_DATAW fd{};
-  FindHandle find(::FindFirstFileW((base + L"*").c_str(), &fd));
-  if (find) {
-    do {
-      std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..") continue;
-      std::wstring child = base + name;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        DeleteTree(child);
-      } else {
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
-          ::SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-        ::DeleteFileW(child.c_str());
-      }
-    } while (::FindNextFileW(find.get(), &fd));
-  }
-  find.reset();
-  ::RemoveDirectoryW(path.c_str());
+FolderCreation CreateFolder(const std::wstring& path) {
+  if (path.empty()) return FolderCreation::kFailed;
+  if (::CreateDirectoryW(path.c_str(), nullptr)) return FolderCreation::kCreated;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS && DirectoryExists(path))
+    return FolderCreation::kExisted;
+  return FolderCreation::kFailed;
 }
 
 std::wstring FileNamePart(const std::wstring& path) {

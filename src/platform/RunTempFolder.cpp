@@ -6,6 +6,10 @@
 
 namespace orvane {
 
+namespace {
+constexpr int64_t kRunTempNameTries = 16;
+}  // namespace
+
 bool IsUsableVolumeName(const std::wstring& name) {
   return name.size() > 4 && name.compare(0, 4, L"\\\\?\\") == 0 && name.back() == L'\\';
 }
@@ -17,11 +21,11 @@ std::wstring ChooseRunTempBase(IRunTempFacts& facts) {
     uint64_t space = facts.FreeSpace(mount);
     if (space <= bestSpace) continue;  // ties keep the earlier mount point
     std::wstring probe = AppendBackslash(mount) + kVendorFolderName;
-    if (facts.CreateDirectories(probe)) {
-      best = mount;
-      bestSpace = space;
-      facts.DeleteTree(probe);
-    }
+    FolderCreation made = facts.CreateFolder(probe);
+    if (made == FolderCreation::kFailed) continue;
+    best = mount;
+    bestSpace = space;
+    if (made == FolderCreation::kCreated) facts.DeleteTree(probe);
   }
   if (!best.empty()) return best;
 
@@ -36,11 +40,23 @@ std::wstring ChooseRunTempBase(IRunTempFacts& facts) {
 std::wstring ComputeRunTempFolder(IRunTempFacts& facts) {
   std::wstring base = ChooseRunTempBase(facts);
   if (base.empty()) return {};
-  std::wstring folder = AppendBackslash(base) + kVendorFolderName + L"_";
-  std::string now = FormatInt64(facts.Now());
-  folder.append(now.begin(), now.end());
-  if (!facts.CreateDirectories(folder)) return {};
-  return folder + L'\\';
+  base = AppendBackslash(base);
+  facts.CreateDirectories(base);  // the cache root may not exist yet
+  const int64_t now = facts.Now();
+  for (int64_t n = 0; n < kRunTempNameTries; ++n) {
+    std::string number = FormatInt64(now + n);
+    std::wstring folder =
+        base + kVendorFolderName + L"_" + std::wstring(number.begin(), number.end());
+    switch (facts.CreateFolder(folder)) {
+      case FolderCreation::kCreated:
+        return folder + L'\\';
+      case FolderCreation::kExisted:
+        continue;
+      case FolderCreation::kFailed:
+        return {};
+    }
+  }
+  return {};
 }
 
 }  // namespace orvane

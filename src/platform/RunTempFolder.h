@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace orvane {
 
 class IRunTempFacts {
@@ -18,6 +20,8 @@ class IRunTempFacts {
   // usable free bytes (0 for drives that are neither removable nor fixed)
   virtual uint64_t FreeSpace(const std::wstring& mountPoint) = 0;
   virtual bool CreateDirectories(const std::wstring& path) = 0;
+  // the last level only, telling whether this call made it
+  virtual FolderCreation CreateFolder(const std::wstring& path) = 0;
   virtual void DeleteTree(const std::wstring& path) = 0;
   virtual std::wstring PackageCacheRoot() = 0;
   virtual std::wstring WindowsFolder() = 0;
@@ -27,11 +31,15 @@ class IRunTempFacts {
 // volume names from FindFirstVolumeW that count: "\\?\" ... "\"
 bool IsUsableVolumeName(const std::wstring& name);
 
-// the chosen base folder, before "OrvanePkg_<time>" is appended
+// the chosen base folder, before "OrvanePkg_<time>" is appended. A probe
+// folder that was there before belongs to someone else, or is a link someone
+// put there: it counts like one made now, but only one made now is deleted.
 std::wstring ChooseRunTempBase(IRunTempFacts& facts);
 
-// the full per-run folder with a trailing backslash, created; empty when it
-// cannot be created
+// the full per-run folder with a trailing backslash, created by this call:
+// when "OrvanePkg_<time>" is taken, the next numbers are tried, so that
+// nothing someone prepared under the name is used. Empty when no folder can
+// be created.
 std::wstring ComputeRunTempFolder(IRunTempFacts& facts);
 
 }  // namespace orvane

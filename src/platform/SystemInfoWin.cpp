@@ -2,6 +2,7 @@
 
 #include <tlhelp32.h>
 
+#include "platform/DllSearch.h"
 #include "platform/Handles.h"
 #include "platform/SystemInfo.h"
 
@@ -12,7 +13,7 @@ namespace {
 template <typename Fn>
 Fn Lookup(const wchar_t* module, const char* name) {
   HMODULE m = ::GetModuleHandleW(module);
-  if (!m) m = ::LoadLibraryW(module);  // system modules stay loaded for the run
+  if (!m) m = LoadSystemLibrary(module).release();  // stays loaded for the run
   return m ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m, name))) : nullptr;
 }
 
@@ -74,7 +75,7 @@ bool GetProcessImagePath(unsigned long processId, std::wstring* path) {
     ok = query(process.get(), 0, buf, &size) != FALSE;
   } else {
     auto moduleFile = Lookup<ModuleFileFn>(L"kernel32", "K32GetModuleFileNameExW");
-    if (!moduleFile) moduleFile = Lookup<ModuleFileFn>(L"psapi", "GetModuleFileNameExW");
+    if (!moduleFile) moduleFile = Lookup<ModuleFileFn>(L"psapi.dll", "GetModuleFileNameExW");
     ok = moduleFile && moduleFile(process.get(), nullptr, buf, MAX_PATH) != 0;
   }
   if (!ok || !buf[0]) return false;

@@ -4,6 +4,8 @@
 // (see IsSafeArchiveEntryName) counts as a bad entry.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace orvane {
@@ -15,5 +17,14 @@ int UnpackAll(const std::wstring& archivePath, const std::wstring& destinationFo
 // best effort, for the SDK delivery: a bad entry is skipped and the rest is
 // still unpacked
 void UnpackAllLenient(const std::wstring& archivePath, const std::wstring& destinationFolder);
+
+// the bytes of the entry `name` (exact case) of an archive held in memory,
+// checked against the entry's CRC; false when there is no such entry, it is
+// longer than `maxBytes`, or it cannot be read
+bool ReadArchiveEntry(const void* archive,
+                      size_t archiveSize,
+                      const std::string& name,
+                      uint64_t maxBytes,
+                      std::string* bytes);
 
 }  // namespace orvane

@@ -8,10 +8,12 @@
 #include <minizip/iowin32.h>
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <vector>
 
 #include "platform/ArchiveNames.h"
+#include "platform/FileSystem.h"
 #include "platform/StringConv.h"
 
 namespace orvane {
@@ -80,11 +82,110 @@ bool ExtractEntry(unzFile zip, const std::string& name, const std::wstring& fold
   // a CRC mismatch shows when the entry is closed
   if (unzCloseCurrentFile(zip) != UNZ_OK) ok = false;
   if (out && fclose(out.release()) != 0) ok = false;
-  if (!ok) ::DeleteFileW(destination.c_str());
+  if (!ok) DeleteTree(destination);
   return ok;
 }
 
+// minizip's file functions over an archive in memory
+struct MemoryArchive {
+  const unsigned char* data;
+  uint64_t size;
+  uint64_t position = 0;
+};
+
+voidpf ZCALLBACK MemoryOpen(voidpf opaque, const void*, int mode) {
+  // read only
+  return (mode & ZLIB_FILEFUNC_MODE_WRITE) ? nullptr : opaque;
+}
+
+uLong ZCALLBACK MemoryRead(voidpf opaque, voidpf, void* buffer, uLong size) {
+  auto* m = static_cast<MemoryArchive*>(opaque);
+  const uint64_t left = m->size - m->position;
+  const uLong take = static_cast<uLong>(size < left ? size : left);
+  std::memcpy(buffer, m->data + m->position, take);
+  m->position += take;
+  return take;
+}
+
+uLong ZCALLBACK MemoryWrite(voidpf, voidpf, const void*, uLong) {
+  return 0;
+}
+
+ZPOS64_T ZCALLBACK MemoryTell(voidpf opaque, voidpf) {
+  return static_cast<MemoryArchive*>(opaque)->position;
+}
+
+long ZCALLBACK MemorySeek(voidpf opaque, voidpf, ZPOS64_T offset, int origin) {
+  auto* m = static_cast<MemoryArchive*>(opaque);
+  uint64_t base = 0;
+  switch (origin) {
+    case ZLIB_FILEFUNC_SEEK_SET:
+      base = 0;
+      break;
+    case ZLIB_FILEFUNC_SEEK_CUR:
+      base = m->position;
+      break;
+    case ZLIB_FILEFUNC_SEEK_END:
+      base = m->size;
+      break;
+    default:
+      return -1;
+  }
+  if (offset > m->size - base) return -1;
+  m->position = base + offset;
+  return 0;
+}
+
+int ZCALLBACK MemoryClose(voidpf, voidpf) {
+  return 0;
+}
+
+int ZCALLBACK MemoryError(voidpf, voidpf) {
+  return 0;
+}
+
 }  // namespace
+
+bool ReadArchiveEntry(const void* archive,
+                      size_t archiveSize,
+                      const std::string& name,
+                      uint64_t maxBytes,
+                      std::string* bytes) {
+  bytes->clear();
+  if (!archive || archiveSize == 0) return false;
+  MemoryArchive memory{static_cast<const unsigned char*>(archive), archiveSize};
+  zlib_filefunc64_def io{};
+  io.zopen64_file = &MemoryOpen;
+  io.zread_file = &MemoryRead;
+  io.zwrite_file = &MemoryWrite;
+  io.ztell64_file = &MemoryTell;
+  io.zseek64_file = &MemorySeek;
+  io.zclose_file = &MemoryClose;
+  io.zerror_file = &MemoryError;
+  io.opaque = &memory;
+  UnzArchive zip(unzOpen2_64("memory", &io));
+  if (!zip || unzLocateFile(zip.get(), name.c_str(), 1) != UNZ_OK) return false;
+  unz_file_info64 info{};
+  if (unzGetCurrentFileInfo64(zip.get(), &info, nullptr, 0, nullptr, 0, nullptr, 0) != UNZ_OK ||
+      info.uncompressed_size > maxBytes || unzOpenCurrentFile(zip.get()) != UNZ_OK) {
+    return false;
+  }
+  bool ok = true;
+  char chunk[8192];
+  while (ok) {
+    int got = unzReadCurrentFile(zip.get(), chunk, sizeof(chunk));
+    if (got < 0 || bytes->size() + static_cast<size_t>(got) > info.uncompressed_size) ok = false;
+    if (got <= 0) break;
+    bytes->append(chunk, static_cast<size_t>(got));
+  }
+  // a CRC mismatch shows when the entry is closed
+  if (unzCloseCurrentFile(zip.get()) != UNZ_OK) ok = false;
+  if (!ok || bytes->size() != info.uncompressed_size) {
+    bytes->clear();
+    return false;
+  }
+  return true;
+}
 
 int UnpackAll(const std::wstring& archivePath, const std::wstring& destinationFolder) {
   if (archivePath.empty() || destinationFolder.empty()) return -1;

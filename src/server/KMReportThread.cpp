@@ -2,13 +2,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "BuildConfig.h"
+
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "platform/MacAddress.h"
 #include "platform/Md5.h"
+#include "platform/PinnedFile.h"
 #include "platform/StringConv.h"
+#include "platform/StringUtil.h"
 #include "server/ApiAnswer.h"
 #include "server/AppInfo.h"
 #include "server/ServerInfo.h"
@@ -21,6 +27,15 @@ constexpr int kUidBufferBytes = 33;
 using GetKmUidFn = int(__cdecl*)(char* buffer, int size);
 
 }  // namespace
+
+std::vector<std::string> KnownUidModuleDigests() {
+  std::vector<std::string> digests = SplitAny(std::string(config::kKmuidSha256), ",;");
+  for (std::string& d : digests) {
+    for (char& c : d)
+      if (c >= 'A' && c <= 'F') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return digests;
+}
 
 CKMReportThread::CKMReportThread(MainWindow* owner, ReportSetup setup)
     : owner_(owner), setup_(std::move(setup)) {
@@ -44,7 +59,16 @@ std::string CKMReportThread::ReadUid() {
     module = root + L"Qlx\\KMUID.dll";
   }
   if (!FileExists(module)) return {};
-  UniqueModule dll(::LoadLibraryW(module.c_str()));
+  // only a known build, held from its check until it is loaded
+  PinnedFile file;
+  if (!file.Open(module)) return {};
+  const std::string digest = file.Sha256();
+  const auto& known = setup_.uidModuleDigests;
+  if (digest.empty() || std::find(known.begin(), known.end(), digest) == known.end()) return {};
+  const std::wstring held = file.FinalPath();
+  if (held.empty()) return {};
+  UniqueModule dll(::LoadLibraryW(held.c_str()));
+  file.Release();
   if (!dll) return {};
   auto getUid = reinterpret_cast<GetKmUidFn>(
       reinterpret_cast<void*>(::GetProcAddress(dll.get(), "GetKMUID")));

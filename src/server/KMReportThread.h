@@ -4,6 +4,11 @@
 // cache root's "Qlx" folder; without it, or without the application's name,
 // nothing is sent. Exit code 0 when the service answered with JSON, else 1.
 //
+// That folder is the user's and the installer runs elevated, so the module
+// is loaded only when its SHA-256 digest is a known one (the build setting
+// ORVANE_KMUID_SHA256), checked and loaded through a handle that keeps it
+// from being changed meanwhile (PinnedFile).
+//
 // KMUID.dll exports (cdecl)
 //   int GetKMUID(char* buffer, int size)
 // which writes a NUL-terminated id of at most size - 1 characters into the
@@ -12,6 +17,7 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "server/ApiTransportWin.h"
 #include "server/QueryResults.h"
@@ -23,10 +29,15 @@ class MainWindow;
 
 inline constexpr char kConversionPath[] = "/v1/install/kelmor";
 
+// the digests of the build setting ORVANE_KMUID_SHA256, in lower case
+std::vector<std::string> KnownUidModuleDigests();
+
 struct ReportSetup {
   ApiEndpoint endpoint = ConversionEndpoint();
   // the id module; empty: <package cache root>Qlx\KMUID.dll
   std::wstring uidModule;
+  // SHA-256 digests (lower-case hex) of the id modules that may be loaded
+  std::vector<std::string> uidModuleDigests = KnownUidModuleDigests();
   // the welcome answer; null: CServerInfo's instance
   IServerInfo* serverInfo = nullptr;
   // the install's channel ("url_channel") and the machine id ("mid"), as the

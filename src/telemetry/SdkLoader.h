@@ -2,7 +2,9 @@
 // logger: the archive in resource "BinarySystem" 105 is written to
 // "Qlx.zip" in the per-run temporary folder, unpacked into
 // OrvanePkg\Qlx\ under roaming AppData, and both modules are loaded by
-// full path. Failures raise orvane::Error with the texts the logger
+// full path, each only when its bytes are the archive's (held unchanged from
+// that check until it is loaded). The SDK's old crash dumps there are pruned
+// to the newest few. Failures raise orvane::Error with the texts the logger
 // swallows ("QLX not found resource", "Load QLX.dll failed", ...).
 #pragma once
 

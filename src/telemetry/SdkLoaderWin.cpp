@@ -10,6 +10,7 @@
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
+#include "platform/PinnedFile.h"
 #include "platform/ZipUnpack.h"
 
 namespace orvane {
@@ -85,6 +86,34 @@ std::unique_ptr<MiscExports> ResolveMisc(HMODULE m) {
   return misc;
 }
 
+// the unpacked modules are far smaller
+constexpr uint64_t kMaxModuleBytes = 64ull << 20;
+// crash dumps kept beside the SDK from earlier runs: with one of this run,
+// at most five
+constexpr size_t kKeptDumps = 4;
+
+// Loads a module that was just unpacked from the archive, only when its bytes
+// are the archive entry's: held against writes and deletes from the check
+// until it is loaded, and loaded by the path of the held file itself. The
+// folder is the user's, so whatever is there (a module that could not be
+// overwritten, or one swapped in after unpacking) is suspect. Null when the
+// module does not match or does not load.
+HMODULE LoadCheckedModule(const std::wstring& path,
+                          const void* archive,
+                          size_t archiveSize,
+                          const std::string& entry) {
+  std::string expected;
+  if (!ReadArchiveEntry(archive, archiveSize, entry, kMaxModuleBytes, &expected)) return nullptr;
+  PinnedFile module;
+  std::string actual;
+  if (!module.Open(path) || !module.ReadAll(kMaxModuleBytes, &actual) || actual != expected)
+    return nullptr;
+  const std::wstring held = module.FinalPath();
+  if (held.empty()) return nullptr;
+  // the modules stay loaded for the rest of the process
+  return ::LoadLibraryW(held.c_str());
+}
+
 void AddNote(LoadedSdk* sdk, const std::string& text) {
   if (!sdk->notes.empty()) sdk->notes += "; ";
   sdk->notes += text;
@@ -120,14 +149,20 @@ void LoadSdk(const SdkSettings& settings, LoadedSdk* sdk) {
   }
   if (!CreateDirectories(folder)) throw Error("Create QLX cache path failed");
   UnpackAllLenient(zip, folder);
-  ::DeleteFileW(zip.c_str());
+  DeleteTree(zip);
+  KeepNewestFiles(folder + QLX_DUMP_FOLDER, QLX_DUMP_PATTERN, kKeptDumps);
 
+  // what the modules must be: the archive as this program carries it (the
+  // copy on disk is in a folder others may write to)
+  const void* archive = nullptr;
+  size_t archiveSize = 0;
+  if (!ResourceData(module, settings.resourceId, L"BinarySystem", &archive, &archiveSize))
+    throw Error("Load QLX resource failed");
   sdk->qlxPath = folder + L"Qlx.dll";
   sdk->taskPath = folder + L"TaskAsUser.dll";
-  // the modules stay loaded for the rest of the process
-  HMODULE qlx = ::LoadLibraryW(sdk->qlxPath.c_str());
+  HMODULE qlx = LoadCheckedModule(sdk->qlxPath, archive, archiveSize, "Qlx.dll");
   if (!qlx) throw Error("Load QLX.dll failed");
-  HMODULE task = ::LoadLibraryW(sdk->taskPath.c_str());
+  HMODULE task = LoadCheckedModule(sdk->taskPath, archive, archiveSize, "TaskAsUser.dll");
   if (!task) AddNote(sdk, "Load TaskAsUser.dll failed");
 
   sdk->core = ResolveCore(qlx);

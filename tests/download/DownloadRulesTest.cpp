@@ -173,6 +173,66 @@ TEST(ChannelPackageName, SecondPartOfFourNamesTheChannel) {
     EXPECT_EQ(ChannelPackageName(version), name);
 }
 
+// Names a download server may send in "filename=": what stays of each in the
+// cache folder; empty means the caller falls back to the program's own name.
+TEST(ProbeNames, SafePackageFileNameNeverLeavesTheFolder) {
+  const std::wstring longest(kMaxPackageNameLength - 4, L'a');
+  struct Case {
+    const char* what;
+    std::wstring proposed;
+    std::wstring kept;
+  } cases[] = {
+      {"a plain name", L"install.exe", L"install.exe"},
+      {"a blank inside", L"pkg 1.exe", L"pkg 1.exe"},
+      {"Chinese", L"栖木工坊安装包.exe", L"栖木工坊安装包.exe"},
+      {"no extension", L"install", L"install"},
+      {"a dot at the front", L".install.exe", L".install.exe"},
+      {"parent folders: the last component stays", L"..\\..\\Windows\\evil.exe", L"evil.exe"},
+      {"forward slashes", L"../../evil.exe", L"evil.exe"},
+      {"an absolute path", L"C:\\Windows\\System32\\evil.dll", L"evil.dll"},
+      {"a UNC path", L"\\\\srv\\share\\evil.exe", L"evil.exe"},
+      {"a device path", L"\\\\?\\C:\\evil.exe", L"evil.exe"},
+      {"ends with a separator", L"dir\\", L""},
+      {"the parent itself", L"..", L""},
+      {"the parent after a path", L"a\\..", L""},
+      {"the folder itself", L".", L""},
+      {"empty", L"", L""},
+      {"a drive-relative name", L"C:evil.exe", L""},
+      {"an alternate data stream", L"pkg.exe:hidden", L""},
+      {"the default stream named", L"pkg.exe::$DATA", L""},
+      {"a device", L"NUL", L""},
+      {"a device in lower case", L"con", L""},
+      {"a device with an extension", L"nul.exe", L""},
+      {"a device with blanks before the dot", L"AUX .exe", L""},
+      {"a numbered port", L"COM1.exe", L""},
+      {"a printer port", L"lpt9", L""},
+      {"port zero", L"LPT0.txt", L""},
+      {"a superscript port", L"COM\u00b9.exe", L""},
+      {"the console input", L"CONIN$", L""},
+      {"the clock", L"clock$.exe", L""},
+      {"not a device: longer", L"CONSOLE.exe", L"CONSOLE.exe"},
+      {"not a device: no digit", L"COMX.exe", L"COMX.exe"},
+      {"not a device: two digits", L"COM10.exe", L"COM10.exe"},
+      {"a trailing dot Windows would drop", L"pkg.exe.", L""},
+      {"a trailing blank", L"pkg.exe ", L""},
+      {"a wildcard", L"pkg*.exe", L""},
+      {"a question mark", L"pkg?.exe", L""},
+      {"a pipe", L"a|b.exe", L""},
+      {"angle brackets", L"<pkg>.exe", L""},
+      {"a quote", L"pk\"g.exe", L""},
+      {"a line break", L"pkg\r\n.exe", L""},
+      {"a control character", std::wstring(L"pkg") + wchar_t(1) + L".exe", L""},
+      {"a NUL inside", std::wstring(L"pkg.exe\0.txt", 11), L""},
+      {"the longest kept", longest + L".exe", longest + L".exe"},
+      {"one too long", longest + L".exe1", L""},
+      {"too long before a separator is cut away", std::wstring(400, L'x') + L"\\ok.exe", L"ok.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(SafePackageFileName(c.proposed), c.kept);
+  }
+}
+
 TEST(ProbeNames, FromHeadersAndFromTheProgram) {
   EXPECT_EQ(FileNameFromHeaders(
                 {"HTTP/1.1 200 OK", "Content-Disposition: attachment; filename=\"pkg 1.exe\""}),

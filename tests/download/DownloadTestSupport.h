@@ -64,10 +64,14 @@ class FakeAppInfo : public IAppInfo {
   const std::wstring& GetExePath() override { return exePath; }
   const std::wstring& GetVersion() override { return version; }
   std::wstring GetFileProductVersion(const std::wstring& path) override {
+    if (path.empty() && !ownVersion.empty()) return ownVersion;
     return CAppInfo::GetInstance().GetFileProductVersion(path);
   }
   std::wstring exePath;
   std::wstring version;
+  // this program's ProductVersion as the downloader sees it; empty: the
+  // test program's own (1.97.0.0, which names a channel's package)
+  std::wstring ownVersion;
 };
 
 // one test's world: events recorded, files in a scratch folder

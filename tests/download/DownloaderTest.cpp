@@ -9,8 +9,10 @@
 #include "BuildConfig.h"
 #include "DownloadTestSupport.h"
 #include "Pattern.h"
+#include "download/DownloadRules.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"
+#include "platform/SystemInfo.h"
 
 namespace orvane::test {
 namespace {
@@ -66,6 +68,44 @@ TEST(Downloader, DownloadsVerifiesAndRemembersUnderTheChannelName) {
   // a second Start after success changes nothing
   EXPECT_TRUE(d->Start());
   EXPECT_EQ(world.Events().size(), 2u);
+}
+
+// Hole: a HEAD answer's filename= went into the package path unchecked. With
+// a version that names no channel, the server's name is the file's name:
+// whatever it is, the package is made in the package folder and downloaded.
+TEST(Downloader, AHostileFileNameStaysInThePackageFolder) {
+  struct Case {
+    const char* what;
+    std::string sent;
+    std::wstring file;  // in KESTRELVAULT\; empty: the name built from the program's
+  } cases[] = {
+      {"parent folders", "\"..\\..\\evil.exe\"", L"evil.exe"},
+      {"an absolute path", "\"C:\\windows\\evil.exe\"", L"evil.exe"},
+      {"an alternate data stream", "\"pkg.exe:evil\"", L""},
+      {"a device", "\"NUL\"", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    DownloadWorld world;
+    world.app.ownVersion = L"1.0.0.2";
+    std::string hex;
+    for (unsigned char b : c.sent) {
+      static const char kDigits[] = "0123456789abcdef";
+      hex += kDigits[b >> 4];
+      hex += kDigits[b & 15];
+    }
+    world.pkg.md5 = Md5Hex(Pattern(1000));
+    DownloaderPtr d(CreateDownloader(FaultUrl("named", UniqueTag(), 1000) + "?" + hex));
+    ASSERT_TRUE(d->Start());
+    EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
+    const std::wstring folder = world.dir.path() + L"\\KESTRELVAULT\\";
+    const std::wstring name =
+        c.file.empty() ? BuildPackageFileName(FileNamePart(GetOwnModulePath()), L"") : c.file;
+    EXPECT_EQ(d->GetFilePath(), folder + name);
+    EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
+    EXPECT_FALSE(FileExists(world.dir.path() + L"\\evil.exe"));
+    EXPECT_FALSE(FileExists(L"C:\\windows\\evil.exe"));
+  }
 }
 
 TEST(Downloader, TenAndElevenBytePackagesSplitIntoTwoRanges) {
@@ -164,6 +204,67 @@ TEST(Downloader, CurrentRememberedPackageIsUsedWithoutDownloading) {
   // not even a HEAD reached the download server
   EXPECT_TRUE(FaultLog(tag).empty());
   EXPECT_FALSE(FileExists(world.dir.path() + L"\\KESTRELVAULT\\" + kChannelName));
+}
+
+bool CanWrite(const std::wstring& path) {
+  UniqueHandle h(::CreateFileW(path.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+  return h.valid();
+}
+
+// the same package with one byte changed: its version resource still says
+// 2.1.5
+void Tamper(const std::wstring& path) {
+  std::string bytes = ReadFileBytes(path);
+  ASSERT_FALSE(bytes.empty());
+  bytes.back() ^= 1;
+  WriteFileBytes(path, bytes);
+}
+
+// Hole: the remembered package was checked once, at start-up, then used (and
+// run elevated) later. Changed after its check, it is not used: the package
+// is downloaded instead.
+TEST(Downloader, RememberedPackageChangedAfterItsCheckIsNotUsed) {
+  DownloadWorld world;
+  RememberedPackage remembered(world);  // checked, as at start-up
+  Tamper(remembered.path);
+  world.pkg.version = "2.1.4";
+  std::string tag = UniqueTag();
+  world.pkg.urls = {FaultUrl("ok", tag, 1000)};
+  DownloaderPtr d(CreateDownloader());
+  ASSERT_TRUE(d->Start());
+  EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_NE(d->GetFilePath(), remembered.path);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kSucceeded}));
+  // the download is the remembered package now
+  EXPECT_EQ(world.settings.path, d->GetFilePath());
+
+  // nor after a failed probe, where it would be the fallback
+  DownloadWorld second;
+  RememberedPackage fallback(second);
+  Tamper(fallback.path);
+  DownloaderPtr failing(CreateDownloader(FaultUrl("nolength", UniqueTag(), 1000)));
+  ASSERT_TRUE(failing->Start());
+  EXPECT_EQ(PollToEnd(*failing), CDownloader::kFailed);
+  EXPECT_TRUE(second.settings.path.empty()) << "forgotten";
+}
+
+TEST(Downloader, UsedRememberedPackageIsHeldAsItWasChecked) {
+  DownloadWorld world;
+  RememberedPackage remembered(world);
+  world.pkg.version = "2.1.4";
+  world.pkg.urls = {FaultUrl("ok", UniqueTag(), 1000)};
+  DownloaderPtr d(CreateDownloader());
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  ASSERT_EQ(d->GetFilePath(), remembered.path);
+  EXPECT_FALSE(CanWrite(remembered.path));
+  EXPECT_FALSE(::DeleteFileW(remembered.path.c_str()));
+  EXPECT_TRUE(FileExists(remembered.path));
+  d.reset();
+  EXPECT_TRUE(CanWrite(remembered.path));
 }
 
 TEST(Downloader, OlderRememberedPackageIsDownloadedAnew) {

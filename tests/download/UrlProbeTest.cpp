@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include "DownloadTestSupport.h"
+#include "download/DownloadRules.h"
+#include "platform/FileSystem.h"
+#include "platform/SystemInfo.h"
 
 namespace orvane::test {
 namespace {
@@ -113,6 +116,47 @@ TEST(UrlProbe, FileNameFromTheHeaderWithABlank) {
   UrlInfo info = Probe(std::string(kNginx) + "/named/pkg.bin", owner);
   EXPECT_EQ(info.fileName, L"pkg 1.exe");
   EXPECT_EQ(info.size, 1000);
+}
+
+// Hole: the name of a HEAD answer went into the package path unchecked. The
+// fault server sends each name as it is given here, after "filename=".
+TEST(UrlProbe, HostileFileNamesNeverLeaveTheCacheFolder) {
+  DownloadWorld world;
+  // what the program's own name gives (the package info has no version)
+  const std::wstring fallback = BuildPackageFileName(FileNamePart(GetOwnModulePath()), L"");
+  ASSERT_FALSE(fallback.empty());
+  struct Case {
+    const char* what;
+    std::string sent;
+    std::wstring kept;
+  } cases[] = {
+      {"parent folders", "\"..\\..\\..\\evil.exe\"", L"evil.exe"},
+      {"an absolute path", "C:\\Windows\\System32\\evil.dll", L"evil.dll"},
+      {"forward slashes", "\"../../evil.exe\"", L"evil.exe"},
+      {"an alternate data stream", "\"pkg.exe:hidden\"", fallback},
+      {"a drive prefix", "D:evil.exe", fallback},
+      {"a device", "\"CON.exe\"", fallback},
+      {"the parent folder", "\"..\"", fallback},
+      {"a trailing dot", "\"pkg.exe.\"", fallback},
+      {"over-long", "\"" + std::string(300, 'a') + ".exe\"", fallback},
+      {"a safe name is kept", "\"pkg 2.exe\"", L"pkg 2.exe"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string hex;
+    for (unsigned char b : c.sent) {
+      static const char kDigits[] = "0123456789abcdef";
+      hex += kDigits[b >> 4];
+      hex += kDigits[b & 15];
+    }
+    RecordingOwner owner;
+    UrlInfo info = Probe(FaultUrl("named", UniqueTag(), 1000) + "?" + hex, owner);
+    EXPECT_EQ(info.fileName, c.kept);
+    // and the probe still did its job
+    EXPECT_EQ(info.size, 1000);
+    EXPECT_EQ(info.urls.size(), 1u);
+  }
+  EXPECT_TRUE(world.Events().empty());
 }
 
 TEST(UrlProbe, InvalidUrlReportsTheInitialisation) {

@@ -19,6 +19,8 @@
   splithead a GET's answer carries a 3000-byte header line and its head
             arrives in three pieces, 0.2 s apart
   relget    a GET is answered 302 to /ok/<tag>/<size> (relative Location)
+  named     as ok, and HEAD names the file: /named/<tag>/<size>?<hex> sends
+            "Content-Disposition: attachment; filename=<the bytes in hex>"
 
 /log/<tag> answers the requests seen for the tag, one a line:
 "HEAD" or "GET <range header value>".
@@ -110,7 +112,8 @@ class Handler(socketserver.BaseRequestHandler):
             return
         method, _, rest = head.partition(b" ")
         method = method.decode("latin-1")
-        path = rest.partition(b" ")[0].decode("latin-1")
+        target = rest.partition(b" ")[0].decode("latin-1")
+        path, _, query = target.partition("?")
         pieces = [p for p in path.split("/") if p]
         log(method, path, header(head, b"range"))
         if len(pieces) == 2 and pieces[0] == "log":
@@ -138,6 +141,10 @@ class Handler(socketserver.BaseRequestHandler):
                 conn.sendall(b"HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n")
             elif mode == "nolength":
                 conn.sendall(b"HTTP/1.1 200 OK\r\nAccept-Ranges: bytes\r\n\r\n")
+            elif mode == "named":
+                conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n"
+                             b"Content-Disposition: attachment; filename=%s\r\n\r\n"
+                             % (size, bytes.fromhex(query)))
             else:
                 conn.sendall(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n"
                              b"Accept-Ranges: bytes\r\n\r\n" % size)

@@ -21,6 +21,8 @@ class FakeMachine : public IRunTempFacts {
   std::wstring cacheRoot = L"C:\\Users\\u\\AppData\\Roaming\\OrvanePkg\\";
   std::wstring windows = L"C:\\Windows";
   bool canCreateFinal = true;
+  // folders that were there before the run: a user's own, or links
+  std::set<std::wstring> existing;
   std::set<std::wstring> created;
   std::vector<std::wstring> deleted;
 
@@ -35,22 +37,24 @@ class FakeMachine : public IRunTempFacts {
       if (v.mount == mount) return v.freeSpace;
     return 0;
   }
-  bool CreateDirectories(const std::wstring& path) override {
+  bool CreateDirectories(const std::wstring& path) override { return true; }
+  FolderCreation CreateFolder(const std::wstring& path) override {
+    if (existing.count(path) || created.count(path)) return FolderCreation::kExisted;
+    bool possible = false;
     if (path.find(L"OrvanePkg_") != std::wstring::npos) {
-      if (canCreateFinal) created.insert(path);
-      return canCreateFinal;
+      possible = canCreateFinal;
+    } else {
+      for (const auto& v : volumes)
+        possible = possible || (path.rfind(v.mount, 0) == 0 && v.writable);
     }
-    for (const auto& v : volumes) {
-      if (path.rfind(v.mount, 0) == 0 && v.writable) {
-        created.insert(path);
-        return true;
-      }
-    }
-    return false;
+    if (!possible) return FolderCreation::kFailed;
+    created.insert(path);
+    return FolderCreation::kCreated;
   }
   void DeleteTree(const std::wstring& path) override {
     deleted.push_back(path);
     created.erase(path);
+    existing.erase(path);
   }
   std::wstring PackageCacheRoot() override { return cacheRoot; }
   std::wstring WindowsFolder() override { return windows; }
@@ -111,6 +115,30 @@ TEST(RunTempFolder, EmptyWhenTheFolderCannotBeCreated) {
   m.volumes = {{L"C:\\", 100}};
   m.canCreateFinal = false;
   EXPECT_EQ(ComputeRunTempFolder(m), L"");
+}
+
+TEST(RunTempFolder, ProbeFolderThatWasThereIsNeverDeleted) {
+  // C:\OrvanePkg is a user's folder, D:\OrvanePkg a link someone put there
+  FakeMachine m;
+  m.volumes = {{L"C:\\", 500}, {L"D:\\", 900}};
+  m.existing = {L"C:\\OrvanePkg", L"D:\\OrvanePkg"};
+  EXPECT_EQ(ComputeRunTempFolder(m), L"D:\\OrvanePkg_1765152000\\");
+  EXPECT_TRUE(m.deleted.empty());
+  EXPECT_EQ(m.existing, (std::set<std::wstring>{L"C:\\OrvanePkg", L"D:\\OrvanePkg"}));
+}
+
+TEST(RunTempFolder, TakenRunFolderNameMovesToTheNextNumber) {
+  // someone prepared the name this run would take
+  FakeMachine m;
+  m.volumes = {{L"C:\\", 500}};
+  m.existing = {L"C:\\OrvanePkg_1765152000", L"C:\\OrvanePkg_1765152001"};
+  EXPECT_EQ(ComputeRunTempFolder(m), L"C:\\OrvanePkg_1765152002\\");
+
+  for (int64_t n = 0; n < 16; ++n)
+    m.existing.insert(L"C:\\OrvanePkg_" + std::to_wstring(1765152000 + n));
+  m.created.clear();
+  EXPECT_EQ(ComputeRunTempFolder(m), L"");
+  EXPECT_TRUE(m.created.empty());
 }
 
 TEST(RunTempFolder, VolumeNames) {

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/MacAddress.h"
 #include "platform/Md5.h"
+#include "platform/PinnedFile.h"
 #include "server/ServerInfo.h"
 #include "support/RecordingLogger.h"
 #include "support/VendorSim.h"
@@ -43,11 +44,18 @@ std::string Part(const std::string& name, const std::string& value) {
          "\"\r\n\r\n" + value + "\r\n";
 }
 
+std::string Sha256Of(const std::wstring& path) {
+  PinnedFile file;
+  EXPECT_TRUE(file.Open(path));
+  return file.Sha256();
+}
+
 struct Report : ::testing::Test {
   Report() {
     setup.channel = "huawei00";
     setup.mid = logger.GetMid();
     setup.uidModule = test::HostPath(ORVANE_KMUID_DLL);
+    setup.uidModuleDigests = {Sha256Of(setup.uidModule)};
     setup.serverInfo = &server;
     ::SetEnvironmentVariableA("ORVANE_TEST_KMUID", nullptr);
   }
@@ -173,6 +181,45 @@ TEST_F(Report, FindsTheModuleInTheCacheFolder) {
   CKMReportThread none(nullptr, setup);
   EXPECT_EQ(ExitCode(none), 1);
   EXPECT_TRUE(test::SimRequests().empty());
+}
+
+// Hole: any KMUID.dll in the user's folder was loaded into the elevated
+// installer. Only a module with a known digest is; the others never run
+// (planted_dll.cpp leaves a marker when its code runs).
+TEST_F(Report, OnlyAKnownModuleIsLoaded) {
+  test::ScratchDir dir;
+  const std::wstring module = dir.File(L"KMUID.dll");
+  const std::string genuine = test::ReadFileBytes(test::HostPath(ORVANE_KMUID_DLL));
+  ASSERT_FALSE(genuine.empty());
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool knownDigests;
+  } cases[] = {
+      {"a planted module",
+       test::ReadFileBytes(test::HostPath(ORVANE_PLANTED_DLL_DIR) + L"\\version.dll"), true},
+      {"the known module with a byte more", genuine + '\0', true},
+      {"the known module, but no digest is known", genuine, false},
+  };
+  test::SetSimScenario("{}");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::WriteFileBytes(module, c.bytes);
+    setup.uidModule = module;
+    if (!c.knownDigests) setup.uidModuleDigests.clear();
+    CKMReportThread report(nullptr, setup);
+    EXPECT_EQ(ExitCode(report), 1);
+    EXPECT_EQ(report.failure(), "get uid or product_name failed");
+    EXPECT_EQ(test::LoadedMarkers(dir.path()), std::vector<std::wstring>{});
+  }
+  ::Sleep(300);
+  EXPECT_TRUE(test::SimRequests().empty());
+
+  // and the known one, copied there, is
+  test::WriteFileBytes(module, genuine);
+  setup.uidModuleDigests = {Sha256Of(test::HostPath(ORVANE_KMUID_DLL))};
+  CKMReportThread report(nullptr, setup);
+  EXPECT_EQ(ExitCode(report), 0) << report.failure();
 }
 
 // the welcome answer comes from the query start-up ran; without one (none

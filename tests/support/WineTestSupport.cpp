@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cwctype>
 
 #include "platform/FileSystem.h"
 #include "platform/StringConv.h"
@@ -107,6 +109,38 @@ UniqueHandle StartProcess(const std::wstring& commandLine, DWORD* processId) {
   ::CloseHandle(pi.hThread);
   if (processId) *processId = pi.dwProcessId;
   return UniqueHandle(pi.hProcess);
+}
+
+NativeDllsPreferred::NativeDllsPreferred(const std::wstring& programName,
+                                         const std::vector<std::wstring>& dlls)
+    : key_(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\" + programName) {
+  RegKey overrides;
+  EXPECT_EQ(::RegCreateKeyExW(
+                HKEY_CURRENT_USER,
+                (L"Software\\Wine\\AppDefaults\\" + programName + L"\\DllOverrides").c_str(), 0,
+                nullptr, 0, KEY_ALL_ACCESS, nullptr, overrides.receive(), nullptr),
+            ERROR_SUCCESS);
+  const wchar_t order[] = L"native,builtin";
+  for (const std::wstring& dll : dlls) {
+    ::RegSetValueExW(overrides.get(), dll.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(order),
+                     sizeof order);
+  }
+}
+
+std::vector<std::wstring> LoadedMarkers(const std::wstring& folder) {
+  std::vector<std::wstring> loaded;
+  WIN32_FIND_DATAW found{};
+  FindHandle find(::FindFirstFileW((folder + L"\\*.loaded").c_str(), &found));
+  if (!find) return loaded;
+  do {
+    std::wstring name = found.cFileName;
+    name.resize(name.size() - wcslen(L".loaded"));
+    for (auto& c : name)
+      c = static_cast<wchar_t>(towlower(c));
+    loaded.push_back(name);
+  } while (::FindNextFileW(find.get(), &found));
+  std::sort(loaded.begin(), loaded.end());
+  return loaded;
 }
 
 int WaitExitCode(HANDLE process, DWORD timeoutMs) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/Handles.h"
 
@@ -52,6 +53,20 @@ void SetFileTimes(const std::wstring& path, int64_t creation, int64_t lastWrite)
 
 // starts a program; the handle is empty on failure
 UniqueHandle StartProcess(const std::wstring& commandLine, DWORD* processId = nullptr);
+// Wine told to prefer native DLLs of these names ("version") for one program
+// (by its file name), found the way Windows finds a DLL: the program's own
+// folder first. Undone on destruction.
+class NativeDllsPreferred {
+ public:
+  NativeDllsPreferred(const std::wstring& programName, const std::vector<std::wstring>& dlls);
+
+ private:
+  ScratchRegKey key_;
+};
+
+// names of the DLLs in a folder that left their "<dll>.loaded" marker
+// (tests/support/planted_dll.cpp), in lower case
+std::vector<std::wstring> LoadedMarkers(const std::wstring& folder);
 // waits for a process; returns its exit code, or -1 on time-out
 int WaitExitCode(HANDLE process, DWORD timeoutMs);
 

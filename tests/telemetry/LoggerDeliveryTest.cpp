@@ -4,6 +4,7 @@
 
 #include <iostream>
 
+#include "QlxApi.h"
 #include "platform/FileSystem.h"
 #include "telemetry/TestLogger.h"
 
@@ -134,6 +135,87 @@ TEST(LoggerDelivery, ReleaseStopsRecordsEvenWithoutQlxFree) {
   EXPECT_TRUE(logger->ReleaseSdk());
   EXPECT_FALSE(logger->WriteLaunch(1, "", "", ""));
   EXPECT_EQ(folder.Lines().size(), 1u);
+}
+
+// A module that is already in the SDK folder and cannot be overwritten when
+// the archive is unpacked: someone holds it open for reading without write
+// sharing. (A read-only file would do on Windows; the tests run Wine as
+// root, which writes it anyway.) A DLL planted beside the installer's
+// (planted_dll.cpp) leaves a marker when its code runs.
+class PlantedModule {
+ public:
+  PlantedModule(const std::wstring& path, const std::wstring& source) {
+    EXPECT_TRUE(CreateDirectories(path.substr(0, path.rfind(L'\\'))));
+    EXPECT_TRUE(::CopyFileW(source.c_str(), path.c_str(), FALSE));
+    holder_.reset(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                0, nullptr));
+    EXPECT_TRUE(holder_.valid());
+  }
+
+ private:
+  UniqueHandle holder_;
+};
+
+std::wstring PlantedDll() {
+  return HostPath(ORVANE_PLANTED_DLL_DIR) + L"\\version.dll";
+}
+
+// Hole: a Qlx.dll that could not be overwritten during unpacking was still
+// loaded, and any module could be swapped in before the load.
+TEST(LoggerDelivery, AModuleThatIsNotTheArchivesIsNeverLoaded) {
+  TestLoggerFolder folder;
+  {
+    PlantedModule planted(folder.sdk() + L"Qlx.dll", PlantedDll());
+    CLoggerServer logger(folder.Settings(kSinkAck));
+    // the design's "no SDK" path
+    EXPECT_EQ(logger.LastSdkError(), "Load QLX.dll failed");
+    ExpectHarmless(logger, folder);
+  }
+  EXPECT_EQ(LoadedMarkers(folder.sdk()), std::vector<std::wstring>{}) << "its code ran";
+}
+
+TEST(LoggerDelivery, AForeignTaskAsUserIsNeverLoadedAndTheRestWorks) {
+  TestLoggerFolder folder;
+  {
+    PlantedModule planted(folder.sdk() + L"TaskAsUser.dll", PlantedDll());
+    auto logger = folder.Create(kSinkDown);
+    EXPECT_EQ(logger->LastSdkError(), "Load TaskAsUser.dll failed");
+    EXPECT_EQ(logger->ShellExecAsUser("open", "C:\\windows\\notepad.exe", "", "", 0), 0);
+    EXPECT_TRUE(logger->WriteLaunch(1, "", "", ""));
+    EXPECT_EQ(folder.Lines().size(), 1u);
+  }
+  EXPECT_EQ(LoadedMarkers(folder.sdk()), std::vector<std::wstring>{});
+}
+
+// the same modules as the archive's may stay unchangeable: they are loaded
+TEST(LoggerDelivery, AnUnwritableModuleWithTheArchivesBytesIsLoaded) {
+  TestLoggerFolder folder;
+  PlantedModule qlx(folder.sdk() + L"Qlx.dll", HostPath(ORVANE_SDK_BIN_DIR) + L"\\Qlx.dll");
+  auto logger = folder.Create(kSinkDown);
+  EXPECT_EQ(logger->LastSdkError(), "");
+  EXPECT_TRUE(logger->WriteLaunch(1, "", "", ""));
+  EXPECT_EQ(folder.Lines().size(), 1u);
+}
+
+// Hole: the SDK's crash dumps were never pruned. Delivery keeps the newest
+// four, so that a crash of this run makes five at most.
+TEST(LoggerDelivery, OnlyTheNewestCrashDumpsAreKept) {
+  TestLoggerFolder folder;
+  const std::wstring dumps = folder.sdk() + QLX_DUMP_FOLDER;
+  ASSERT_TRUE(CreateDirectories(dumps));
+  for (int i = 0; i < 9; ++i) {
+    const std::wstring dump = dumps + L"Qlx-100-2026010" + std::to_wstring(i) + L"120000.dmp";
+    WriteFileBytes(dump, "MDMP");
+    SetFileTimes(dump, 1767225600 + i * 86400, 1767225600 + i * 86400);
+  }
+  WriteFileBytes(dumps + L"notes.txt", "not a dump");
+  auto logger = folder.Create(kSinkDown);
+  EXPECT_EQ(logger->LastSdkError(), "");
+  for (int i = 0; i < 9; ++i) {
+    EXPECT_EQ(FileExists(dumps + L"Qlx-100-2026010" + std::to_wstring(i) + L"120000.dmp"), i >= 5)
+        << i;
+  }
+  EXPECT_TRUE(FileExists(dumps + L"notes.txt"));
 }
 
 }  // namespace
