@@ -8,25 +8,40 @@ namespace orvane {
 
 namespace {
 
-// per-round shift amounts and the sine-derived constants of RFC 1321
-constexpr uint32_t kShift[64] = {7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22, 7, 12, 17, 22,
-                                 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20, 5, 9,  14, 20,
-                                 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23, 4, 11, 16, 23,
-                                 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21, 6, 10, 15, 21};
-
-constexpr uint32_t kSine[64] = {
-    0xd76aa478, 0xe8c7b756, 0x242070db, 0xc1bdceee, 0xf57c0faf, 0x4787c62a, 0xa8304613, 0xfd469501,
-    0x698098d8, 0x8b44f7af, 0xffff5bb1, 0x895cd7be, 0x6b901122, 0xfd987193, 0xa679438e, 0x49b40821,
-    0xf61e2562, 0xc040b340, 0x265e5a51, 0xe9b6c7aa, 0xd62f105d, 0x02441453, 0xd8a1e681, 0xe7d3fbc8,
-    0x21e1cde6, 0xc33707d6, 0xf4d50d87, 0x455a14ed, 0xa9e3e905, 0xfcefa3f8, 0x676f02d9, 0x8d2a4c8a,
-    0xfffa3942, 0x8771f681, 0x6d9d6122, 0xfde5380c, 0xa4beea44, 0x4bdecfa9, 0xf6bb4b60, 0xbebfbc70,
-    0x289b7ec6, 0xeaa127fa, 0xd4ef3085, 0x04881d05, 0xd9d4d039, 0xe6db99e5, 0x1fa27cf8, 0xc4ac5665,
-    0xf4292244, 0x432aff97, 0xab9423a7, 0xfc93a039, 0x655b59c3, 0x8f0ccc92, 0xffeff47d, 0x85845dd1,
-    0x6fa87e4f, 0xfe2ce6e0, 0xa3014314, 0x4e0811a1, 0xf7537e82, 0xbd3af235, 0x2ad7d2bb, 0xeb86d391};
-
-inline uint32_t RotateLeft(uint32_t x, uint32_t n) {
+inline uint32_t RotateLeft(uint32_t x, int n) {
   return (x << n) | (x >> (32 - n));
 }
+
+// The four rounds of RFC 1321, written out, each step arranged so that
+// only the fewest operations wait for the previous step's result: the
+// message word and constant are added to `a` beforehand, and the parts of
+// a round function that do not use `b` are worked out beside it.
+#define MD5_F(a, b, c, d, m, k, s) \
+  do {                             \
+    a += (m) + (k);                \
+    a += d ^ (b & (c ^ d));        \
+    a = b + RotateLeft(a, s);      \
+  } while (0)
+// G(b, c, d) = (b & d) | (c & ~d): the halves share no bit, so they can be
+// added, and c & ~d does not wait for b
+#define MD5_G(a, b, c, d, m, k, s) \
+  do {                             \
+    a += (m) + (k) + (c & ~d);     \
+    a += b & d;                    \
+    a = b + RotateLeft(a, s);      \
+  } while (0)
+#define MD5_H(a, b, c, d, m, k, s) \
+  do {                             \
+    a += (m) + (k);                \
+    a += b ^ (c ^ d);              \
+    a = b + RotateLeft(a, s);      \
+  } while (0)
+#define MD5_I(a, b, c, d, m, k, s) \
+  do {                             \
+    a += (m) + (k);                \
+    a += c ^ (b | ~d);             \
+    a = b + RotateLeft(a, s);      \
+  } while (0)
 
 }  // namespace
 
@@ -34,39 +49,96 @@ Md5::Md5() : state_{0x67452301, 0xefcdab89, 0x98badcfe, 0x10325476} {}
 
 void Md5::Transform(const unsigned char block[64]) {
   uint32_t m[16];
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  // the words are little-endian, as this machine's
+  std::memcpy(m, block, sizeof m);
+#else
   for (int i = 0; i < 16; ++i) {
     m[i] = static_cast<uint32_t>(block[i * 4]) | (static_cast<uint32_t>(block[i * 4 + 1]) << 8) |
            (static_cast<uint32_t>(block[i * 4 + 2]) << 16) |
            (static_cast<uint32_t>(block[i * 4 + 3]) << 24);
   }
+#endif
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  for (int i = 0; i < 64; ++i) {
-    uint32_t f;
-    int g;
-    if (i < 16) {
-      f = (b & c) | (~b & d);
-      g = i;
-    } else if (i < 32) {
-      f = (d & b) | (~d & c);
-      g = (5 * i + 1) % 16;
-    } else if (i < 48) {
-      f = b ^ c ^ d;
-      g = (3 * i + 5) % 16;
-    } else {
-      f = c ^ (b | ~d);
-      g = (7 * i) % 16;
-    }
-    uint32_t next = d;
-    d = c;
-    c = b;
-    b = b + RotateLeft(a + f + kSine[i] + m[g], kShift[i]);
-    a = next;
-  }
+
+  MD5_F(a, b, c, d, m[0], 0xd76aa478, 7);
+  MD5_F(d, a, b, c, m[1], 0xe8c7b756, 12);
+  MD5_F(c, d, a, b, m[2], 0x242070db, 17);
+  MD5_F(b, c, d, a, m[3], 0xc1bdceee, 22);
+  MD5_F(a, b, c, d, m[4], 0xf57c0faf, 7);
+  MD5_F(d, a, b, c, m[5], 0x4787c62a, 12);
+  MD5_F(c, d, a, b, m[6], 0xa8304613, 17);
+  MD5_F(b, c, d, a, m[7], 0xfd469501, 22);
+  MD5_F(a, b, c, d, m[8], 0x698098d8, 7);
+  MD5_F(d, a, b, c, m[9], 0x8b44f7af, 12);
+  MD5_F(c, d, a, b, m[10], 0xffff5bb1, 17);
+  MD5_F(b, c, d, a, m[11], 0x895cd7be, 22);
+  MD5_F(a, b, c, d, m[12], 0x6b901122, 7);
+  MD5_F(d, a, b, c, m[13], 0xfd987193, 12);
+  MD5_F(c, d, a, b, m[14], 0xa679438e, 17);
+  MD5_F(b, c, d, a, m[15], 0x49b40821, 22);
+
+  MD5_G(a, b, c, d, m[1], 0xf61e2562, 5);
+  MD5_G(d, a, b, c, m[6], 0xc040b340, 9);
+  MD5_G(c, d, a, b, m[11], 0x265e5a51, 14);
+  MD5_G(b, c, d, a, m[0], 0xe9b6c7aa, 20);
+  MD5_G(a, b, c, d, m[5], 0xd62f105d, 5);
+  MD5_G(d, a, b, c, m[10], 0x02441453, 9);
+  MD5_G(c, d, a, b, m[15], 0xd8a1e681, 14);
+  MD5_G(b, c, d, a, m[4], 0xe7d3fbc8, 20);
+  MD5_G(a, b, c, d, m[9], 0x21e1cde6, 5);
+  MD5_G(d, a, b, c, m[14], 0xc33707d6, 9);
+  MD5_G(c, d, a, b, m[3], 0xf4d50d87, 14);
+  MD5_G(b, c, d, a, m[8], 0x455a14ed, 20);
+  MD5_G(a, b, c, d, m[13], 0xa9e3e905, 5);
+  MD5_G(d, a, b, c, m[2], 0xfcefa3f8, 9);
+  MD5_G(c, d, a, b, m[7], 0x676f02d9, 14);
+  MD5_G(b, c, d, a, m[12], 0x8d2a4c8a, 20);
+
+  MD5_H(a, b, c, d, m[5], 0xfffa3942, 4);
+  MD5_H(d, a, b, c, m[8], 0x8771f681, 11);
+  MD5_H(c, d, a, b, m[11], 0x6d9d6122, 16);
+  MD5_H(b, c, d, a, m[14], 0xfde5380c, 23);
+  MD5_H(a, b, c, d, m[1], 0xa4beea44, 4);
+  MD5_H(d, a, b, c, m[4], 0x4bdecfa9, 11);
+  MD5_H(c, d, a, b, m[7], 0xf6bb4b60, 16);
+  MD5_H(b, c, d, a, m[10], 0xbebfbc70, 23);
+  MD5_H(a, b, c, d, m[13], 0x289b7ec6, 4);
+  MD5_H(d, a, b, c, m[0], 0xeaa127fa, 11);
+  MD5_H(c, d, a, b, m[3], 0xd4ef3085, 16);
+  MD5_H(b, c, d, a, m[6], 0x04881d05, 23);
+  MD5_H(a, b, c, d, m[9], 0xd9d4d039, 4);
+  MD5_H(d, a, b, c, m[12], 0xe6db99e5, 11);
+  MD5_H(c, d, a, b, m[15], 0x1fa27cf8, 16);
+  MD5_H(b, c, d, a, m[2], 0xc4ac5665, 23);
+
+  MD5_I(a, b, c, d, m[0], 0xf4292244, 6);
+  MD5_I(d, a, b, c, m[7], 0x432aff97, 10);
+  MD5_I(c, d, a, b, m[14], 0xab9423a7, 15);
+  MD5_I(b, c, d, a, m[5], 0xfc93a039, 21);
+  MD5_I(a, b, c, d, m[12], 0x655b59c3, 6);
+  MD5_I(d, a, b, c, m[3], 0x8f0ccc92, 10);
+  MD5_I(c, d, a, b, m[10], 0xffeff47d, 15);
+  MD5_I(b, c, d, a, m[1], 0x85845dd1, 21);
+  MD5_I(a, b, c, d, m[8], 0x6fa87e4f, 6);
+  MD5_I(d, a, b, c, m[15], 0xfe2ce6e0, 10);
+  MD5_I(c, d, a, b, m[6], 0xa3014314, 15);
+  MD5_I(b, c, d, a, m[13], 0x4e0811a1, 21);
+  MD5_I(a, b, c, d, m[4], 0xf7537e82, 6);
+  MD5_I(d, a, b, c, m[11], 0xbd3af235, 10);
+  MD5_I(c, d, a, b, m[2], 0x2ad7d2bb, 15);
+  MD5_I(b, c, d, a, m[9], 0xeb86d391, 21);
+
   state_[0] += a;
   state_[1] += b;
   state_[2] += c;
   state_[3] += d;
 }
+
+#undef MD5_F
+#undef MD5_G
+#undef MD5_H
+#undef MD5_I
 
 void Md5::Update(const void* data, size_t size) {
   const auto* p = static_cast<const unsigned char*>(data);

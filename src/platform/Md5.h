@@ -29,7 +29,7 @@ inline std::string Md5Hex(const std::string& text) {
   return Md5Hex(text.data(), static_cast<long long>(text.size()));
 }
 
-// of a whole file, read in 4096-byte pieces; empty when the file cannot be
+// of a whole file, read in 64 KiB pieces; empty when the file cannot be
 // opened or is empty
 std::string Md5File(const std::wstring& path);
 

@@ -1,5 +1,7 @@
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/Handles.h"
 #include "platform/Md5.h"
 
@@ -12,13 +14,15 @@ std::string Md5File(const std::wstring& path) {
   LARGE_INTEGER size{};
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart <= 0) return {};
   Md5 md5;
-  unsigned char piece[4096];
+  // large pieces: under Wine each read is a system call of its own
+  std::vector<unsigned char> piece(1 << 16);
   for (;;) {
     DWORD got = 0;
     // a read error must not pass off a partial digest as the file's
-    if (!::ReadFile(file.get(), piece, sizeof(piece), &got, nullptr)) return {};
+    if (!::ReadFile(file.get(), piece.data(), static_cast<DWORD>(piece.size()), &got, nullptr))
+      return {};
     if (got == 0) break;
-    md5.Update(piece, got);
+    md5.Update(piece.data(), got);
   }
   return md5.FinalHex();
 }

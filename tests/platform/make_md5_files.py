@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Writes the files of the Md5File test and their digests as md5sum gives
-them: sizes around the 4096-byte piece and one large file, with bytes that
-do not repeat with any small period.
+them: sizes around the 64-byte block and the 4 KiB and 64 KiB pieces, and
+one large file, with bytes that do not repeat with any small period.
 
 usage: make_md5_files.py OUTDIR
 """
@@ -9,7 +9,7 @@ import os
 import subprocess
 import sys
 
-SIZES = [1, 55, 64, 4095, 4096, 4097, 8193, (32 << 20) + 123]
+SIZES = [1, 55, 64, 4095, 4096, 4097, 8193, 65535, 65536, 65537, (32 << 20) + 123]
 
 
 def pattern(size):
