@@ -192,11 +192,16 @@ void CDownloader::DeleteWorkers() {
     s.worker.reset();
 }
 
+// The write itself is outside the lock: each worker writes its own range at
+// its own offset, so the two write at once instead of one waiting for the
+// other's mebibyte. The package file is made before any worker starts and
+// replaced or closed only when none can write (every segment complete, or
+// every worker deleted), so it can be used here without the lock.
 bool CDownloader::WriteRange(int index, int64_t offset, const char* data, uint32_t size) {
+  CFileStream* file = file_.get();
+  if (!file || index < 0 || static_cast<size_t>(index) >= segments_.size()) return false;
+  if (file->WriteAt(offset, data, size) != static_cast<int32_t>(size)) return false;
   XMutexLock hold(lock_);
-  if (!file_ || index < 0 || static_cast<size_t>(index) >= segments_.size()) return false;
-  if (file_->Seek(offset, IOrvaneStream::kBegin) != offset) return false;
-  if (file_->Write(data, size) != static_cast<int32_t>(size)) return false;
   downloaded_ += size;
   segments_[index].start += size;
   return true;

@@ -91,6 +91,18 @@ int32_t CFileStream::Write(const void* buffer, uint32_t count) {
   return static_cast<int32_t>(put);
 }
 
+int32_t CFileStream::WriteAt(int64_t offset, const void* buffer, uint32_t count) {
+  if (!buffer || count == 0) return 0;
+  if (offset < 0) return -1;
+  // a synchronous handle takes the offset from the OVERLAPPED and waits
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
+  at.OffsetHigh = static_cast<DWORD>(static_cast<uint64_t>(offset) >> 32);
+  DWORD put = 0;
+  if (!::WriteFile(file_.get(), buffer, count, &put, &at)) return -1;
+  return static_cast<int32_t>(put);
+}
+
 int64_t CFileStream::Seek(int64_t offset, int origin) {
   eof_ = false;
   LONG high = static_cast<LONG>(offset >> 32);

@@ -53,6 +53,11 @@ class CFileStream : public IOrvaneStream {
   void Release() override { delete this; }
   bool GetTimes(int64_t* creation, int64_t* lastAccess, int64_t* lastWrite) override;
 
+  // writes at the offset rather than at the position, so that threads can
+  // each write their own part of the file at once (the position is undefined
+  // afterwards); bytes written or -1
+  int32_t WriteAt(int64_t offset, const void* buffer, uint32_t count);
+
   bool isOpen() const { return static_cast<bool>(file_); }
 
  private:

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+
 #include "platform/Error.h"
 #include "support/WineTestSupport.h"
 
@@ -54,6 +57,59 @@ TEST(FileStream, SetSizeLeavesThePositionAtZero) {
   EXPECT_EQ(s.Tell(), big);
   ASSERT_TRUE(s.SetSize(3));
   EXPECT_EQ(s.GetSize(), 3);
+}
+
+// what the download workers do: each thread its own range of one handle,
+// at its own offsets, at the same time
+TEST(FileStream, WriteAtFromTwoThreadsFillsEachRange) {
+  ScratchDir dir;
+  CFileStream s(dir.File(L"w.bin"), CFileStream::kModeCreate);
+  constexpr int kPieces = 64, kPiece = 4096;
+  ASSERT_TRUE(s.SetSize(2 * kPieces * kPiece));
+  auto fill = [&s](int half, bool* ok) {
+    std::string piece(kPiece, static_cast<char>('a' + half));
+    for (int k = 0; k < kPieces && *ok; ++k) {
+      piece[0] = static_cast<char>('0' + k % 10);
+      const int64_t at = (int64_t{half} * kPieces + k) * kPiece;
+      *ok = s.WriteAt(at, piece.data(), kPiece) == kPiece;
+    }
+  };
+  bool ok0 = true, ok1 = true;
+  std::thread second(fill, 1, &ok1);
+  fill(0, &ok0);
+  second.join();
+  EXPECT_TRUE(ok0);
+  EXPECT_TRUE(ok1);
+  const std::string bytes = test::ReadFileBytes(dir.File(L"w.bin"));
+  ASSERT_EQ(bytes.size(), size_t{2 * kPieces * kPiece});
+  for (int p = 0; p < 2 * kPieces; ++p) {
+    SCOPED_TRACE(p);
+    const std::string got = bytes.substr(size_t{1} * p * kPiece, kPiece);
+    EXPECT_EQ(got[0], static_cast<char>('0' + p % kPieces % 10));
+    EXPECT_EQ(got.find_first_not_of(static_cast<char>('a' + p / kPieces), 1), std::string::npos);
+  }
+}
+
+TEST(FileStream, WriteAtBeyondFourGiBAndRefusals) {
+  ScratchDir dir;
+  CFileStream s(dir.File(L"x.bin"), CFileStream::kModeCreate);
+  const int64_t big = (int64_t{5} << 30) + 7;
+  ASSERT_TRUE(s.SetSize(big + 2));
+  EXPECT_EQ(s.WriteAt(big, "hi", 2), 2);
+  EXPECT_EQ(s.WriteAt(1, "e", 1), 1);
+  char buf[2] = {};
+  ASSERT_EQ(s.SeekTo(big), big);
+  EXPECT_EQ(s.Read(buf, 2), 2);
+  EXPECT_EQ(std::string(buf, 2), "hi");
+  ASSERT_EQ(s.SeekTo(0), 0);
+  EXPECT_EQ(s.Read(buf, 2), 2);
+  EXPECT_EQ(std::string(buf, 2), std::string("\0e", 2));
+
+  EXPECT_EQ(s.WriteAt(-1, "x", 1), -1);
+  EXPECT_EQ(s.WriteAt(0, nullptr, 1), 0);
+  EXPECT_EQ(s.WriteAt(0, "x", 0), 0);
+  CFileStream reader(dir.File(L"x.bin"), CFileStream::kModeReadShared);
+  EXPECT_EQ(reader.WriteAt(0, "x", 1), -1);  // opened for reading only
 }
 
 TEST(FileStream, ModesAndFailures) {
