@@ -60,6 +60,19 @@ bool InstallSettings::SetCachedPackage(const std::wstring& newMd5,
   return false;
 }
 
+bool InstallSettings::RememberCheckedPackage(const std::wstring& newMd5,
+                                             const std::wstring& newPath) {
+  const bool hex = newMd5.size() == 32 && newMd5.find_first_not_of(L"0123456789abcdef") ==
+                                              std::wstring::npos;
+  if (!hex || newPath.empty()) return false;
+  if (md5 == newMd5 && path == newPath) return true;
+  md5 = newMd5;
+  path = newPath;
+  WriteKey(L"md5", md5);
+  WriteKey(L"path", path);
+  return true;
+}
+
 void InstallSettings::ForgetPackage() {
   if (!md5.empty() || !path.empty()) {
     WriteKey(L"md5", L"");

@@ -29,8 +29,14 @@ class InstallSettings : public IRememberedPackage {
   // empties "md5" and "path" in the record and in config.ini
   void ForgetPackage() override;
   void RememberPackage(const std::wstring& newMd5, const std::wstring& newPath) override {
-    SetCachedPackage(newMd5, newPath, false);
+    RememberCheckedPackage(newMd5, newPath);
   }
+  // records a package whose MD5 the caller has just taken of the file, as
+  // SetCachedPackage does after its own check, without reading it again (a
+  // file changed later is forgotten by the next start's check); false and
+  // nothing changed for an empty path or a digest that is not 32 lower-case
+  // hexadecimal digits
+  bool RememberCheckedPackage(const std::wstring& md5, const std::wstring& path);
 
   // stores the value in the record and writes it to config.ini
   void Set(std::wstring InstallSettings::*field, const wchar_t* key, const std::wstring& value);

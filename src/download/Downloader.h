@@ -93,6 +93,8 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   std::unique_ptr<QueryUrlInfoThread> probe_;
   std::vector<Segment> segments_;
   bool winsock_ = false;
+  // the digest of the package as VerifyPackage read it; empty until then
+  std::string verifiedMd5_;
   // the remembered package, held from its check until the downloader is
   // released, so that what starts is what was checked
   PinnedFile package_;

@@ -275,18 +275,23 @@ int CDownloader::DownloadSeconds() {
   }
 }
 
+// The one pass over the package after its last byte: the digest checked
+// here is the one remembered below, without reading the file again.
 bool CDownloader::VerifyPackage() {
+  verifiedMd5_.clear();
   if (filePath_.empty()) return false;
-  std::string expected = PackageMd5();
-  if (expected.empty()) return true;
-  return Md5File(filePath_) == expected;
+  const std::string actual = Md5File(filePath_);
+  const std::string expected = PackageMd5();
+  if (!expected.empty() && actual != expected) return false;
+  verifiedMd5_ = actual;
+  return true;
 }
 
 void CDownloader::RememberPackage() {
-  std::string md5 = PackageMd5();
-  if (md5.empty()) md5 = Md5File(filePath_);
-  if (md5.empty() || filePath_.empty()) return;
-  RememberedPackage().RememberPackage(Utf8ToWide(md5), filePath_);
+  // the package info's MD5 when it has one (the same text, checked above),
+  // else the file's own
+  if (verifiedMd5_.empty() || filePath_.empty()) return;
+  RememberedPackage().RememberPackage(Utf8ToWide(verifiedMd5_), filePath_);
 }
 
 // The remembered package was checked when this run started, but it sits in

@@ -16,7 +16,8 @@ class IRememberedPackage {
   virtual std::wstring RememberedPackageMd5() = 0;
   // forgets it: the file no longer has that MD5
   virtual void ForgetPackage() = 0;
-  // remembers a package the engine downloaded (md5 in lower-case hex)
+  // remembers a package the engine downloaded; md5 (lower-case hex) is the
+  // digest the engine has just taken of the file itself
   virtual void RememberPackage(const std::wstring& md5, const std::wstring& path) = 0;
 
  protected:

@@ -126,6 +126,48 @@ TEST_F(Fixture, SetCachedPackageWritesOnlyAChange) {
   EXPECT_TRUE(s.md5.empty());
 }
 
+TEST_F(Fixture, TheEnginesDigestIsRememberedWithoutReadingTheFileAgain) {
+  InstallSettings s(ini);
+  // the download engine's interface: what it checked is what config.ini
+  // keeps; the file is not read again (here it is not even there)
+  const std::wstring gone = package + L".gone";
+  const std::wstring digest = L"00112233445566778899aabbccddeeff";
+  IRememberedPackage& engineSide = s;
+  engineSide.RememberPackage(digest, gone);
+  EXPECT_EQ(s.md5, digest);
+  EXPECT_EQ(s.path, gone);
+  EXPECT_EQ(ReadIni(ini, L"md5"), digest);
+  EXPECT_EQ(ReadIni(ini, L"path"), gone);
+
+  // the same package again writes nothing
+  ::WritePrivateProfileStringW(L"General", L"md5", L"marker", ini.c_str());
+  EXPECT_TRUE(s.RememberCheckedPackage(digest, gone));
+  EXPECT_EQ(ReadIni(ini, L"md5"), L"marker");
+
+  // only a real digest and a path are taken; nothing changes otherwise
+  struct Case {
+    const char* why;
+    std::wstring md5, path;
+  } refused[] = {
+      {"no path", digest, L""},
+      {"no digest", L"", package},
+      {"upper case", L"00112233445566778899AABBCCDDEEFF", package},
+      {"too short", L"0011223344556677", package},
+      {"a line break", L"0011223344556677\n899aabbccddeeff", package},
+      {"not hexadecimal", L"0011223344556677889xaabbccddeeff", package},
+  };
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.why);
+    EXPECT_FALSE(s.RememberCheckedPackage(c.md5, c.path));
+    EXPECT_EQ(s.md5, digest);
+    EXPECT_EQ(s.path, gone);
+  }
+
+  // the next start checks the file and forgets what is no longer there
+  InstallSettings next(ini);
+  EXPECT_TRUE(next.path.empty());
+}
+
 TEST(InstallSettingsPath, BelowThePackageCacheRoot) {
   wchar_t appData[MAX_PATH + 1] = {};
   ASSERT_TRUE(::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH));

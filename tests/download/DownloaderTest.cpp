@@ -117,6 +117,9 @@ TEST(Downloader, TenAndElevenBytePackagesSplitIntoTwoRanges) {
     ASSERT_TRUE(d->Start());
     EXPECT_EQ(PollToEnd(*d), CDownloader::kFinished);
     EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(size));
+    // no MD5 in the package info: the file's own, as the check took it
+    EXPECT_EQ(world.settings.md5, W(Md5Hex(Pattern(size))));
+    EXPECT_EQ(world.settings.path, d->GetFilePath());
     std::vector<std::string> log = FaultLog(tag);
     ASSERT_EQ(log.size(), 3u);
     EXPECT_EQ(log[0], "HEAD");
