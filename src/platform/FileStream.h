@@ -30,7 +30,7 @@ class IOrvaneStream {
 
 class CFileStream : public IOrvaneStream {
  public:
-  // creates (CREATE_ALWAYS) or truncates the file
+  // creates the file, or truncates an existing one
   static constexpr uint16_t kModeCreate = 0xFFFF;
   // read access, others may read and write
   static constexpr uint16_t kModeReadShared = 0x40;

@@ -42,6 +42,21 @@ TEST(FileStream, CreateWriteReadAndEof) {
   EXPECT_EQ(test::ReadFileBytes(dir.File(L"a.bin")), "hello world!");
 }
 
+TEST(FileStream, CreateTruncatesAnExistingFile) {
+  ScratchDir dir;
+  const std::wstring file = dir.File(L"old.bin");
+  test::WriteFileBytes(file, "an older package");
+  {
+    CFileStream s(file, CFileStream::kModeCreate);
+    ASSERT_TRUE(s.isOpen());
+    EXPECT_EQ(s.GetSize(), 0);
+    EXPECT_EQ(s.Write("new", 3), 3);
+  }
+  EXPECT_EQ(test::ReadFileBytes(file), "new");
+  // a folder of that name is not a file to create
+  EXPECT_THROW(CFileStream(dir.path(), CFileStream::kModeCreate), Error);
+}
+
 TEST(FileStream, SetSizeLeavesThePositionAtZero) {
   ScratchDir dir;
   CFileStream s(dir.File(L"b.bin"), CFileStream::kModeCreate);
