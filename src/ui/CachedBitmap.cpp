@@ -22,7 +22,7 @@ void CachedBitmap::Reset() {
 
 bool CachedBitmap::Ensure(int width, int height, const CacheKey& key, const Render& render) {
   if (width <= 0 || height <= 0) return false;
-  if (bits_ && width == width_ && height == height_ && key == key_) return true;
+  if (Matches(width, height, key)) return true;
   if (!bits_ || width != width_ || height != height_) {
     Reset();
     dc_.reset(::CreateCompatibleDC(nullptr));
@@ -83,6 +83,13 @@ bool CachedBitmap::Blit(HDC dc, int x, int y) const {
   return ::AlphaBlend(dc, x, y, width_, height_, dc_.get(), 0, 0, width_, height_, blend) != FALSE;
 }
 
+CacheKey PictureKey(GpImage* image, uint32_t frameKey) {
+  CacheKey key;
+  key.parts[0] = reinterpret_cast<uintptr_t>(image);
+  key.parts[1] = frameKey;
+  return key;
+}
+
 void DrawCachedPicture(CachedBitmap& cache,
                        HDC dc,
                        GpGraphics* g,
@@ -91,13 +98,10 @@ void DrawCachedPicture(CachedBitmap& cache,
                        uint32_t frameKey) {
   if (!image || r.width() <= 0 || r.height() <= 0) return;
   if (g) gp::GdipFlush(g, FlushIntentionSync);
-  CacheKey key;
-  key.parts[0] = reinterpret_cast<uintptr_t>(image);
-  key.parts[1] = frameKey;
   const int w = r.width(), h = r.height();
-  const bool ready = cache.Ensure(w, h, key, [image, w, h](GpGraphics* target) {
-    gp::GdipDrawImageRectI(target, image, 0, 0, w, h);
-  });
+  const bool ready = cache.Ensure(
+      w, h, PictureKey(image, frameKey),
+      [image, w, h](GpGraphics* target) { gp::GdipDrawImageRectI(target, image, 0, 0, w, h); });
   if (ready && cache.Blit(dc, r.left, r.top)) return;
   if (g) DrawPicture(g, image, r);
 }

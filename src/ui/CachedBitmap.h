@@ -48,6 +48,10 @@ class CachedBitmap {
   void Reset();
 
   bool ready() const { return bits_ != nullptr; }
+  // whether Ensure with these would render nothing new
+  bool Matches(int width, int height, const CacheKey& key) const {
+    return bits_ && width == width_ && height == height_ && key == key_;
+  }
   int width() const { return width_; }
   int height() const { return height_; }
   size_t bytes() const { return static_cast<size_t>(width_) * height_ * 4; }
@@ -62,6 +66,9 @@ class CachedBitmap {
   HGDIOBJ old_ = nullptr;
   void* bits_ = nullptr;
 };
+
+// the key of a picture's frame in DrawCachedPicture
+CacheKey PictureKey(Gdiplus::GpImage* image, uint32_t frameKey);
 
 // a picture (its active frame) scaled into r through the cache; frameKey
 // tells the frames of one animated picture apart. Without memory for the
