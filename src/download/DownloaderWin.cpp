@@ -291,17 +291,29 @@ bool CDownloader::VerifyPackage() {
 bool CDownloader::HoldPackage() {
   if (state_ != kFinished || filePath_.empty()) return false;
   if (package_.held() && package_.path() == filePath_) return true;
-  if (!package_.Open(filePath_)) return false;
   // a remembered package was never checked by this run: its remembered MD5
+  const bool remembered = filePath_ == PackageSettings().path;
   std::string expected = verifiedMd5_;
-  if (expected.empty() && filePath_ == PackageSettings().path)
-    expected = WideToUtf8(PackageSettings().md5);
+  if (expected.empty() && remembered) expected = WideToUtf8(PackageSettings().md5);
   if (expected.empty()) expected = PackageMd5();
-  if (!expected.empty() && package_.Md5() != expected) {
-    package_.Release();
-    return false;
+  if (package_.Open(filePath_) && (expected.empty() || package_.Md5() == expected)) return true;
+  // changed or gone since it was checked: not this package. The next Start
+  // downloads it anew, and a remembered one is forgotten.
+  package_.Release();
+  if (remembered) {
+    const std::wstring rememberedMd5 = PackageSettings().md5;
+    PackageSettings().SetCachedPackage(rememberedMd5, filePath_, false);
+    filePath_.clear();
   }
-  return true;
+  {
+    XMutexLock hold(lock_);
+    segments_.clear();
+  }
+  verifiedMd5_.clear();
+  downloaded_ = 0;
+  total_ = 0;
+  state_ = kFailed;
+  return false;
 }
 
 void CDownloader::ReleasePackage() {

@@ -208,6 +208,12 @@ TEST(Downloader, PackageIsHeldFromItsCheckUntilReleased) {
   WriteFileBytes(path, changed);
   EXPECT_FALSE(d->HoldPackage()) << "a changed package is not started";
   EXPECT_TRUE(CanWrite(path)) << "and not held";
+  EXPECT_EQ(d->Poll(), CDownloader::kFailed);
+  // the next start downloads it anew
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_EQ(ReadFileBytes(path), Pattern(size));
+  EXPECT_TRUE(d->HoldPackage());
 }
 
 TEST(Downloader, RememberedPackageIsCheckedWhenHeld) {
@@ -232,6 +238,12 @@ TEST(Downloader, RememberedPackageIsCheckedWhenHeld) {
   bytes.back() ^= 1;
   WriteFileBytes(remembered.path, bytes);
   EXPECT_FALSE(d->HoldPackage());
+  EXPECT_TRUE(world.settings.path.empty()) << "forgotten";
+  // the next start downloads the package instead
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_NE(d->GetFilePath(), remembered.path);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
 }
 
 TEST(Downloader, OlderRememberedPackageIsDownloadedAnew) {
