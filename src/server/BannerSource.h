@@ -14,8 +14,12 @@ namespace orvane {
 
 class CBannerSource : public IMovieSource {
  public:
-  // the configuration request: gateway host, port and path with its query
+  // the configuration request: gateway host, port and path with its query.
+  // Holds a Winsock reference of its own while it lives.
   CBannerSource(std::string host, int port, std::string path);
+  ~CBannerSource() override;
+  CBannerSource(const CBannerSource&) = delete;
+  CBannerSource& operator=(const CBannerSource&) = delete;
 
   std::string FetchPicture(size_t maxBytes) override;
   void Cancel() override { cancel_.Set(); }
@@ -28,6 +32,7 @@ class CBannerSource : public IMovieSource {
   int port_;
   std::string path_;
   QueryCancel cancel_;
+  bool winsock_ = false;
 };
 
 // the product's source: the build's gateway, port 80, the configuration path

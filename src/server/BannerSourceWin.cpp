@@ -1,5 +1,7 @@
 #include "server/BannerSource.h"
 
+#include <winsock2.h>
+
 #include <exception>
 
 #include "net/TCPHttp.h"
@@ -9,7 +11,14 @@
 namespace orvane {
 
 CBannerSource::CBannerSource(std::string host, int port, std::string path)
-    : host_(std::move(host)), port_(port), path_(std::move(path)) {}
+    : host_(std::move(host)), port_(port), path_(std::move(path)) {
+  WSADATA data;
+  winsock_ = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}
+
+CBannerSource::~CBannerSource() {
+  if (winsock_) ::WSACleanup();
+}
 
 std::string CBannerSource::Get(const std::string& host,
                                int port,
