@@ -60,5 +60,23 @@ TEST(BannerWithTheSimulator, EachPictureAsItShould) {
   ::DestroyWindow(host);
 }
 
+// a gateway that never answers: destruction aborts the request at once
+TEST(BannerWithTheSimulator, DestructionAbortsAHangingRequest) {
+  GdiplusSession gdiplus;
+  test::SetSimScenario(R"({"config":{"reply":"silent"}})");
+  HWND host =
+      ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  auto banner = std::make_unique<CMovieResource>(
+      host, WM_APP_FRAME_READY, std::unique_ptr<IMovieSource>(CreateBannerSource()), nullptr, 3,
+      nullptr);
+  DibSurface surface(nullptr, 60, 30);
+  banner->Draw(surface.dc());
+  ASSERT_TRUE(test::WaitForSimRequests("config", 1, 5000));
+  const DWORD start = ::GetTickCount();
+  banner.reset();
+  EXPECT_LT(::GetTickCount() - start, 500u) << "not the 5 s time-out, nor the 1 s bound";
+  ::DestroyWindow(host);
+}
+
 }  // namespace
 }  // namespace orvane

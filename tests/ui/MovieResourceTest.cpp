@@ -1,6 +1,7 @@
 // The banner animation with a source of its own: what it shows, when it
-// asks, how it animates and stays quiet, what it refuses, and how long its
-// destruction may take.
+// asks, how it animates and stays quiet, and how long its destruction may
+// take (the pictures it refuses: GifScanTest, and BannerSimTest with the
+// simulator's files).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -160,48 +161,6 @@ TEST_F(MovieTest, QuietFramesAdvanceWithoutMessages) {
   movie->SetQuiet(false);
   ::Sleep(200);
   EXPECT_GT(TakeFrameMessages(), 0);
-}
-
-TEST_F(MovieTest, OneFrameIsShownOnceWithoutALoop) {
-  auto movie = MakeWith(MakeGif(Animation(1, 0, 40, 20)));
-  movie->Draw(surface.dc());
-  ASSERT_TRUE(movie->WaitLoaderEnded(3000)) << "no frame loop for one frame";
-  EXPECT_TRUE(movie->animated());
-  EXPECT_EQ(movie->frameCount(), 1);
-  EXPECT_EQ(movie->currentFrame(), 0);
-  EXPECT_EQ(TakeFrameMessages(), 1);
-  EXPECT_TRUE(Near(Centre(*movie), 0xFFFF0000));
-}
-
-// pictures that must leave the fallback, with the loader gone and no message
-TEST_F(MovieTest, RefusedPicturesKeepTheFallback) {
-  test::GifSpec zeroDelay = Animation(3, 5, 40, 20);
-  zeroDelay.frames[1].delay = 0;
-  std::string truncated = ThreeColours();
-  truncated.resize(truncated.size() * 3 / 5);
-  std::string huge = MakeGif(Animation(1, 5, 40, 20));
-  huge[6] = huge[7] = huge[8] = huge[9] = '\xFF';  // a 65535 x 65535 canvas
-  const struct {
-    const char* name;
-    std::string bytes;
-  } cases[] = {
-      {"a zero delay", MakeGif(zeroDelay)},
-      {"truncated", truncated},
-      {"a huge canvas", huge},
-      {"1000 frames", MakeGif(Animation(1000, 5, 2, 1))},
-      {"no frame", MakeGif(Animation(0, 5, 40, 20))},
-      {"not a picture", "<html>502</html>"},
-      {"nothing", ""},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    auto movie = MakeWith(c.bytes);
-    movie->Draw(surface.dc());
-    ASSERT_TRUE(movie->WaitLoaderEnded(3000));
-    EXPECT_FALSE(movie->animated());
-    EXPECT_EQ(TakeFrameMessages(), 0);
-    EXPECT_TRUE(Near(Centre(*movie), kFallback));
-  }
 }
 
 TEST_F(MovieTest, DestructionCancelsTheRequest) {
