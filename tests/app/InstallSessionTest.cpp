@@ -7,6 +7,7 @@
 #include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
 #include "platform/CacheFolders.h"
+#include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "support/RecordingLogger.h"
 #include "support/WineTestSupport.h"
@@ -51,6 +52,7 @@ class FakeServices : public IStartupServices {
   bool StartServerQuery() override { return serverQueryOk; }
   void StopQueries() override { queriesStopped = GetAppGlobals() != nullptr ? 1 : 0; }
   std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE) override {
+    if (!createWindow) throw Error("create window error");
     ++windows;
     auto w = std::make_unique<ClosingWindow>();
     // the user closes the window as soon as the loop runs
@@ -137,6 +139,14 @@ TEST(InstallSession, FailingServerQueryStillSendsTheClosingSequence) {
   EXPECT_EQ(services.windows, 0);
   ExpectStartThenQuit(services.logger.Lines());
   // the package query had started: it is stopped on the way out too
+  EXPECT_EQ(services.queriesStopped, 1);
+}
+
+TEST(InstallSession, FailingMainWindowStillSendsTheClosingSequence) {
+  FakeServices services;
+  services.createWindow = false;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  ExpectStartThenQuit(services.logger.Lines());
   EXPECT_EQ(services.queriesStopped, 1);
 }
 

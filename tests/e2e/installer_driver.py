@@ -11,7 +11,8 @@ the test prefix).
     with Installer(build, name="KestrelVaultSetup_huawei00.exe") as app:
         app.start()                                  # copy, start, wait for the main window
         app.click(300, 279)                          # logical pixels of the window, x the ratio
-        app.wait_for(lambda: app.window(CUSTOM_WND)) # a window of a class, (x, y, w, h) or None
+        app.visible_window("BeginChildCloseWnd")     # (x, y, w, h, 1) of a window class, or None
+        app.click(250, 164, "BeginChildCloseWnd")    # ... and a click in that window
         app.type_keys("End", "shift+Home")
         app.type_text("D:\\\\Apps")
         app.edit_text(5)                             # the text of the main window's edit field
@@ -25,13 +26,17 @@ the test prefix).
         app.post(MAIN_WND, WM_APP_SHOW_PAGE, 4)      # a window message, as a page would post it
         app.wait_exit()                              # the exit code
     sim.requests("package")                          # the simulator's log of an endpoint
+    build.set_uninstall_key("D:\\\\Tools\\\\app.exe")  # an installed product; delete_uninstall_key
 
 Every wait polls with a deadline (Installer.TIMEOUT seconds) and raises
 DriverError when it passes; Installer's exit kills an installer that is
-still running, so that none outlives its test. Coordinates given to click,
-pixel and screenshot are the design's logical pixels of a window (the main
-window unless another class is named), multiplied by the window's own scale
-(its width over its base width).
+still running, so that none outlives its test, and parks the pointer in
+the screen's corner (as start does), so that no test begins with a control
+under it. Coordinates given to click, pixel and screenshot are the design's
+logical pixels of a window (the main window unless another class is
+named), multiplied by the window's own scale (its width over its base
+width). The test prefix has a drive D: (its folder drive_d) for install
+folders.
 """
 import glob
 import json
@@ -156,6 +161,7 @@ class Installer:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        park_pointer()  # for the next test on the display
         self.build.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f", check=False)
         shutil.rmtree(self.scratch, ignore_errors=True)
 
@@ -173,6 +179,7 @@ class Installer:
                         "/d", recorder, "/f")
         if os.path.exists(self.journal_path):
             self.journal_start = os.path.getsize(self.journal_path)
+        park_pointer()
         self.process = subprocess.Popen([self.build.wine_run, self.build.prefix, self.path],
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
@@ -348,6 +355,12 @@ class Installer:
                 return [line.rstrip("\n") for line in f]
         except FileNotFoundError:
             return []
+
+
+def park_pointer():
+    """the pointer to the screen's corner: where an earlier test left it, it
+    would hover over a control"""
+    subprocess.run(["xdotool", "mousemove", "0", "0"], check=True)
 
 
 def near(a, b, tolerance):

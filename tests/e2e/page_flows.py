@@ -10,6 +10,7 @@ import argparse
 import hashlib
 import os
 import shutil
+import subprocess
 import sys
 import time
 
@@ -136,6 +137,7 @@ def flow_custom(app, sim, c, build):
     time.sleep(0.5)
     app.screenshot("page-custom-100")
 
+    before = sorted(os.listdir(drive_d))
     retype(app, "D:\\Apps")
     c.equal(app.edit_text(5), "D:\\Apps" + PRODUCT, "a typed folder")
     for what, typed in [("relative", "Apps\\x"), ("forbidden character", "D:\\a*b"),
@@ -294,6 +296,8 @@ def flow_finished(app, sim, c, build, fake_product):
     finally:
         open(os.path.join(product, "stop"), "w").close()
         build.delete_uninstall_key()
+        time.sleep(0.5)  # the product sees "stop" and ends
+        shutil.rmtree(product, ignore_errors=True)
 
 
 FLOWS = {
@@ -316,14 +320,17 @@ def main():
     flow, name = FLOWS[args.flow]
     c = Checks()
     started = time.time()
-    try:
-        with Installer(build, name=name) as app:
+    with Installer(build, name=name) as app:
+        try:
             if args.flow == "FinishedPage":
                 flow(app, Sim(build), c, build, args.fake_product)
             else:
                 flow(app, Sim(build), c, build)
-    except DriverError as e:
-        c.failures.append(f"stopped: {e}")
+        except DriverError as e:
+            # the whole screen as it was, to look at
+            shot = os.path.join(build.screenshots, f"failed-{args.flow}.png")
+            subprocess.run(["import", "-window", "root", shot], check=False)
+            c.failures.append(f"stopped: {e}; the screen: {shot}")
     for f in c.failures:
         print("FAIL", f)
     print(f"{c.passed} checks passed, {len(c.failures)} failed in {time.time() - started:.1f} s")

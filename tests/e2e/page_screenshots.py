@@ -11,7 +11,7 @@ import subprocess
 import sys
 import time
 
-from installer_driver import Build, near, windows_path
+from installer_driver import Build, near, park_pointer, windows_path
 
 # name: (base width, base height, a colour the sheet must show)
 SHEETS = {
@@ -50,6 +50,7 @@ def main():
     for stale in (info_path, info_path + ".next"):
         if os.path.exists(stale):
             os.remove(stale)
+    park_pointer()
     gallery = subprocess.Popen(
         [build.wine_run, build.prefix, os.path.join(build.dir, "tools", "gallery", "gallery.exe"),
          "--sheet", ",".join(SHEETS), "--ratio", args.ratio, "--info", windows_path(info_path)],
