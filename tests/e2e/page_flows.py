@@ -125,8 +125,6 @@ def flow_custom(app, sim, c, build):
     shutil.rmtree(os.path.join(drive_d, "Apps"), ignore_errors=True)
     with open(os.path.join(drive_d, "afile.txt"), "w") as f:
         f.write("a file, not a folder\n")
-    # what earlier runs left there (a killed installer keeps its working folder)
-    before = sorted(os.listdir(drive_d))
     app.start()
     app.click(530, 369)  # 自定义安装
     default = app.wait_for(lambda: app.edit_text(5), "the custom page's edit field")
