@@ -5,13 +5,10 @@
 #include <mmsystem.h>
 
 #include "pages/DialogWindows.h"
-#include "pages/PageEvents.h"
 #include "pages/PageMessages.h"
 #include "pages/ProgressRules.h"
 #include "pages/ProgressView.h"
-#include "platform/StringConv.h"
 #include "telemetry/LoggerServer.h"
-#include "ui/MovieResource.h"
 
 namespace orvane {
 

@@ -103,7 +103,7 @@ void CProgressView::SetJoinFlag(bool join) {
 }
 
 bool CProgressView::joinFlag() const {
-  XMutexLock hold(const_cast<CXMutex&>(lock_));
+  XMutexLock hold(lock_);
   return join_;
 }
 

@@ -109,7 +109,7 @@ class CProgressView : public IBaseView {
   CTextResource* status_ = nullptr;
 
   // guarded by lock_: shared with the timer callback
-  CXMutex lock_;
+  mutable CXMutex lock_;
   std::unique_ptr<COrvaneBasedProcess> installer_;
   uint32_t installStartTick_ = 0;
   bool installerSucceeded_ = false;
