@@ -6,12 +6,13 @@
 
 #include <cwchar>
 
-#include "app/AppGlobals.h"
 #include "app/InstallSettings.h"
 #include "app/MainWindow.h"
-#include "app/ProductIdentity.h"
 #include "app/StartupRules.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
+#include "download/DownloadEnvironment.h"
+#include "download/DownloadRules.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileStream.h"
@@ -23,6 +24,7 @@
 #include "server/PkgInfo.h"
 #include "server/ServerInfo.h"
 #include "telemetry/LoggerServer.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 
@@ -43,8 +45,8 @@ bool DefaultStartupServices::StartPackageQuery() {
   return CPkgInfo::GetInstance() != nullptr;
 }
 
-bool DefaultStartupServices::StartServerQuery() {
-  return CServerInfo::GetInstance() != nullptr;
+bool DefaultStartupServices::StartServerQuery(const std::string& channel) {
+  return CServerInfo::GetInstance(channel) != nullptr;
 }
 
 void DefaultStartupServices::StopQueries() {
@@ -66,10 +68,9 @@ BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM found) {
   return FALSE;
 }
 
-void WorkOutChannel(IStartupServices& services, const std::string& stem) {
+std::string WorkOutChannel(IStartupServices& services, const std::string& stem) {
   std::string channel = ChannelFromStem(stem);
-  channel = ChannelFromProductVersion(WideToUtf8(services.ProductVersion()), channel);
-  GetAppGlobals()->SetChannel(channel);
+  return ChannelFromProductVersion(WideToUtf8(services.ProductVersion()), channel);
 }
 
 void RecordLaunchingApplication(InstallFacts& facts) {
@@ -93,22 +94,19 @@ std::unique_ptr<CFileStream> MeasureDownloadTime(InstallFacts& facts) {
 }
 
 void SendStartTelemetry(ILoggerServer& logger, const InstallFacts& facts) {
-  logger.ClearProperties();
-  logger.SetBoolProperty("is_first_install", facts.firstInstall);
-  logger.SetStringProperty("soft_package_name", facts.packageStem);
-  logger.SetIntProperty("download_time", facts.downloadTime);
-  logger.SetStringProperty("parent_app_name", facts.parentAppName);
-  logger.SetStringProperty("install_type", "安装器");
-  logger.WriteEvent("pSoftInstall");
+  logger.Send(Event("pSoftInstall")
+                  .Bool("is_first_install", facts.firstInstall)
+                  .String("soft_package_name", facts.packageStem)
+                  .Int("download_time", facts.downloadTime)
+                  .String("parent_app_name", facts.parentAppName)
+                  .String("install_type", "安装器"));
   logger.WriteLaunch(1, "", "", "");
   logger.WriteReport(4, "0001", "0001", facts.packageStem, "", {});
 }
 
 void SendQuitTelemetry(ILoggerServer& logger) {
   logger.WriteReport(4, "0001", "0002", "", "", {});
-  logger.ClearProperties();
-  logger.SetStringProperty("event_name", "软件退出");
-  logger.WriteEvent("vSoftQuit");
+  logger.Send(Event("vSoftQuit").String("event_name", "软件退出"));
 }
 
 void PrepareCacheFolder() {
@@ -140,7 +138,14 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
 
   ILoggerServer* logger = nullptr;
   {
-    AppGlobalsScope globals;
+    // the layers below telemetry report through the event logger
+    ScopedEventSink events(&LoggerEventSink());
+    // the UI scale and display ratio of this session's windows
+    DisplayScaleScope displayScale;
+    // the download engine's remembered package: the install settings, once
+    // start-up has opened them
+    DownloadEnvironment packageSources;
+    ScopedDownloadEnvironment usePackageSources(&packageSources);
     std::unique_ptr<CFileStream> ownFile;
     std::unique_ptr<IBaseWindow> window;
     InstallFacts& facts = GetInstallFacts();
@@ -162,12 +167,13 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       uninstall.reset();
 
       facts.packageStem = PackageStem(WideToUtf8(GetOwnModulePath()));
-      WorkOutChannel(services, facts.packageStem);
+      facts.channel = WorkOutChannel(services, facts.packageStem);
 
       facts.beginTimestamp = _time64(nullptr);
       std::string begin = FormatInt64(facts.beginTimestamp);
       InstallSettings::GetInstance().Set(&InstallSettings::beginTimestamp, L"begin_timestamp",
                                          std::wstring(begin.begin(), begin.end()));
+      packageSources.remembered = &InstallSettings::GetInstance();
 
       RecordLaunchingApplication(facts);
       ownFile = MeasureDownloadTime(facts);
@@ -178,7 +184,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       WSADATA wsa;
       ::WSAStartup(MAKEWORD(1, 1), &wsa);
       if (!services.StartPackageQuery()) throw Error("Get package information error");
-      if (!services.StartServerQuery()) throw Error("Get server information error");
+      if (!services.StartServerQuery(facts.channel)) throw Error("Get server information error");
 
       PrepareCacheFolder();
 

@@ -22,6 +22,7 @@ struct InstallFacts {
   bool firstInstall = true;
   bool reinstall = false;      // set by the page flow
   std::string packageStem;     // UTF-8
+  std::string channel;         // at most 8 characters; empty when none
   std::wstring launchAppPath;  // image path of the parent process
   std::string parentAppName;   // UTF-8 file name of that path
   int64_t beginTimestamp = 0;  // seconds since 1970 (UTC)
@@ -38,9 +39,8 @@ class IStartupServices {
   virtual std::wstring ProductVersion() = 0;
   // false when the query's result object could not be created
   virtual bool StartPackageQuery() = 0;
-  virtual bool StartServerQuery() = 0;
-  // stops the queries still running; called at shutdown, before the
-  // process-wide record that their connections read goes away
+  virtual bool StartServerQuery(const std::string& channel) = 0;
+  // stops the queries still running; called at shutdown
   virtual void StopQueries() {}
   // the main window, hidden, its first page chosen; raises what its
   // construction raises
@@ -52,7 +52,7 @@ class DefaultStartupServices : public IStartupServices {
   ILoggerServer& Logger() override;
   std::wstring ProductVersion() override;
   bool StartPackageQuery() override;
-  bool StartServerQuery() override;
+  bool StartServerQuery(const std::string& channel) override;
   void StopQueries() override;
   std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE instance) override;
 };

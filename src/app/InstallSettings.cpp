@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"
@@ -63,6 +63,15 @@ bool InstallSettings::SetCachedPackage(const std::wstring& newMd5,
   md5.clear();
   path.clear();
   return false;
+}
+
+void InstallSettings::ForgetPackage() {
+  if (!md5.empty() || !path.empty()) {
+    WriteKey(L"md5", L"");
+    WriteKey(L"path", L"");
+  }
+  md5.clear();
+  path.clear();
 }
 
 void InstallSettings::Set(std::wstring InstallSettings::*field,

@@ -6,9 +6,11 @@
 
 #include <string>
 
+#include "download/RememberedPackage.h"
+
 namespace orvane {
 
-class InstallSettings {
+class InstallSettings : public IRememberedPackage {
  public:
   // the process-wide record, created on first use from the cache folder
   static InstallSettings& GetInstance();
@@ -19,6 +21,16 @@ class InstallSettings {
   // records a downloaded package after checking its MD5; false (and the
   // remembered package forgotten) when the file does not match exactly
   bool SetCachedPackage(const std::wstring& md5, const std::wstring& path, bool noWrite);
+
+  // the remembered package for the download engine: `path` and `md5`,
+  // SetCachedPackage with the file written, and forgetting both
+  std::wstring RememberedPackagePath() override { return path; }
+  std::wstring RememberedPackageMd5() override { return md5; }
+  void RememberPackage(const std::wstring& newMd5, const std::wstring& newPath) override {
+    SetCachedPackage(newMd5, newPath, false);
+  }
+  // clears md5 and path in the record and in config.ini
+  void ForgetPackage() override;
 
   // stores the value in the record and writes it to config.ini
   void Set(std::wstring InstallSettings::*field, const wchar_t* key, const std::wstring& value);

@@ -6,8 +6,8 @@
 
 #include "app/InstallSession.h"
 #include "app/PageFlowRules.h"
-#include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
 #include "pages/BeginView.h"
 #include "pages/CustomeView.h"
 #include "pages/FinishedView.h"
@@ -117,7 +117,7 @@ int MainWindow::FirstPage() {
   if (appPath_.empty()) return kPageBegin;
   CPkgInfo* info = CPkgInfo::GetInstance();
   // the only wait of the UI thread: at most 2 seconds for the package query
-  for (int i = 0; i < 40 && info && info->GetStatus() == 0; ++i)
+  for (int i = 0; i < 40 && info && info->GetStatus() == kQueryRunning; ++i)
     ::Sleep(50);
   const char* version = info ? info->GetVersionCode() : nullptr;
   const std::string server = version ? version : "";

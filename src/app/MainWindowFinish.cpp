@@ -4,14 +4,13 @@
 #include <time.h>
 
 #include "BuildConfig.h"
-#include "app/AppGlobals.h"
 #include "app/InstallSession.h"
 #include "app/InstallSettings.h"
 #include "app/MainWindow.h"
-#include "app/ProductIdentity.h"
 #include "app/StartupRules.h"
 #include "app/WelcomeUrl.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
 #include "pages/FinishedView.h"
 #include "pages/PageEvents.h"
 #include "platform/Browser.h"
@@ -44,8 +43,8 @@ struct ChannelWelcome {
 
 ChannelWelcome ReadChannelWelcome() {
   ChannelWelcome answer;
-  CServerInfo* info = CServerInfo::GetInstance();
-  if (!info || info->GetStatus() != 1) return answer;
+  CServerInfo* info = CServerInfo::Instance();
+  if (!info || info->GetStatus() != kQueryDone) return answer;
   answer.page = info->GetWelcomeUrl();
   answer.accountName = info->GetAdvertisingAccountName();
   answer.conversionReport = info->GetKelmorOcpc();
@@ -64,7 +63,7 @@ void MainWindow::Complete() {
   if (!end.empty()) settings.Set(&InstallSettings::endTimestamp, L"end_timestamp", end);
 
   WelcomeParts parts;
-  parts.channel = GetAppGlobals()->Channel();
+  parts.channel = GetInstallFacts().channel;
   const ChannelWelcome channel = ReadChannelWelcome();
   parts.channelPage = channel.page;
   parts.defaultPage = config::kWelcomeUrl;
@@ -101,8 +100,12 @@ void MainWindow::Complete() {
   appPath_ = CAppInfo::GetInstance().GetExePath();
   finished->SetAppPath(appPath_);
 
-  if (channel.conversionReport && !reportThread_)
-    reportThread_ = std::make_unique<CKMReportThread>(this);
+  if (channel.conversionReport && !reportThread_) {
+    ReportSetup report;
+    report.channel = parts.channel;
+    report.mid = parts.mid;
+    reportThread_ = std::make_unique<CKMReportThread>(this, report);
+  }
   ::PostMessageW(hwnd_, WM_APP_OPEN_WELCOME, 0, 0);
 }
 

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "config/ProductIdentity.h"
 #include "platform/StringUtil.h"
 
 namespace orvane {
@@ -26,22 +27,8 @@ std::string ChannelFromProductVersion(const std::string& productVersion,
   if (productVersion.empty()) return current;
   std::vector<std::string> parts = SplitAny(productVersion, ".");
   if (parts.size() != 4) return current;
-  switch (ParseInt64(parts[1])) {
-    case 96:
-      return "tengxun0";
-    case 97:
-      return "qihu3600";
-    case 98:
-      return "jinshan0";
-    case 99:
-      return "huawei00";
-    default:
-      return current;
-  }
-}
-
-int32_t DownloadSeconds(int64_t creation, int64_t lastWrite) {
-  return lastWrite > creation ? static_cast<int32_t>(lastWrite - creation) : 0;
+  const char* channel = ChannelOfVersionPart(ParseInt64(parts[1]));
+  return channel ? channel : current;
 }
 
 }  // namespace orvane

@@ -20,8 +20,4 @@ std::string ChannelFromStem(const std::string& stem);
 std::string ChannelFromProductVersion(const std::string& productVersion,
                                       const std::string& current);
 
-// how long the browser took to download the installer, from the file's
-// creation and last-write times; 0 when not later
-int32_t DownloadSeconds(int64_t creation, int64_t lastWrite);
-
 }  // namespace orvane

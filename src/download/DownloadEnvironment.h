@@ -1,32 +1,32 @@
 // Where the download engine gets its outside facts: the package-info query,
-// the install settings with the remembered package, the program's version
-// facts, the cache folder, the reachability endpoints and the built-in
-// package URL. The product's sources are the defaults; tests and the
-// benchmark driver install their own with ScopedDownloadEnvironment.
+// the remembered package, the program's version facts, the cache folder,
+// the reachability endpoints and the built-in package URL. The product's
+// sources are the defaults, except the remembered package, which the
+// install session gives (its install settings); tests and the benchmark
+// driver install their own with ScopedDownloadEnvironment.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "download/RememberedPackage.h"
 #include "server/AppInfo.h"
 #include "server/QueryResults.h"
 
 namespace orvane {
 
-class InstallSettings;
-
 struct DownloadEnvironment {
-  IPkgInfo* pkgInfo = nullptr;          // null: CPkgInfo::GetInstance()
-  InstallSettings* settings = nullptr;  // null: InstallSettings::GetInstance()
-  IAppInfo* appInfo = nullptr;          // null: CAppInfo::GetInstance()
-  std::wstring cacheRoot;               // empty: GetPackageCacheRoot()
-  std::vector<std::string> reachHosts;  // empty: the support host, then the API's address
-  std::string builtInUrl;               // empty: the CDN's URL for this system's architecture
-  std::wstring ownModulePath;           // empty: this program's path
+  IPkgInfo* pkgInfo = nullptr;               // null: CPkgInfo::GetInstance()
+  IRememberedPackage* remembered = nullptr;  // null: nothing remembered, nothing kept
+  IAppInfo* appInfo = nullptr;               // null: CAppInfo::GetInstance()
+  std::wstring cacheRoot;                    // empty: GetPackageCacheRoot()
+  std::vector<std::string> reachHosts;       // empty: the support host, then the API's address
+  std::string builtInUrl;                    // empty: the CDN's URL for this system's architecture
+  std::wstring ownModulePath;                // empty: this program's path
 };
 
 IPkgInfo* PackageInfoSource();
-InstallSettings& PackageSettings();
+IRememberedPackage& RememberedPackage();
 IAppInfo& PackageAppInfo();
 // ends with a backslash; empty while unknown
 std::wstring PackageCacheRoot();

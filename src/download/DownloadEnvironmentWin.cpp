@@ -3,7 +3,6 @@
 #include <atomic>
 
 #include "BuildConfig.h"
-#include "app/InstallSettings.h"
 #include "platform/CacheFolders.h"
 #include "platform/SystemInfo.h"
 #include "server/PkgInfo.h"
@@ -20,10 +19,19 @@ IPkgInfo* PackageInfoSource() {
   return CPkgInfo::GetInstance();
 }
 
-InstallSettings& PackageSettings() {
+IRememberedPackage& RememberedPackage() {
+  // without a store: nothing was remembered, and nothing is kept
+  class NoStore : public IRememberedPackage {
+   public:
+    std::wstring RememberedPackagePath() override { return {}; }
+    std::wstring RememberedPackageMd5() override { return {}; }
+    void RememberPackage(const std::wstring&, const std::wstring&) override {}
+    void ForgetPackage() override {}
+  };
+  static NoStore none;
   const DownloadEnvironment* e = g_environment;
-  if (e && e->settings) return *e->settings;
-  return InstallSettings::GetInstance();
+  if (e && e->remembered) return *e->remembered;
+  return none;
 }
 
 IAppInfo& PackageAppInfo() {

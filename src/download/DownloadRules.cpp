@@ -1,5 +1,6 @@
 #include "download/DownloadRules.h"
 
+#include "config/ProductIdentity.h"
 #include "net/HttpWire.h"
 #include "platform/Error.h"
 #include "platform/StringUtil.h"
@@ -171,18 +172,10 @@ std::wstring ChannelPackageName(const std::wstring& productVersion) {
   std::vector<std::wstring> parts = SplitAny(productVersion, L".");
   int64_t second = 0;
   if (parts.size() != 4 || !ParseWideDecimal(parts[1], &second)) return {};
-  switch (second) {
-    case 96:
-      return L"install_tengxun0.exe";
-    case 97:
-      return L"install_qihu3600.exe";
-    case 98:
-      return L"install_jinshan0.exe";
-    case 99:
-      return L"install_huawei00.exe";
-    default:
-      return {};
-  }
+  const char* channel = ChannelOfVersionPart(second);
+  if (!channel) return {};
+  const std::string name = std::string("install_") + channel + ".exe";
+  return std::wstring(name.begin(), name.end());
 }
 
 std::string FileNameFromHeaders(const std::vector<std::string>& lines) {
@@ -213,6 +206,25 @@ int64_t ContentLengthFromHeaders(const std::vector<std::string>& lines) {
     }
   }
   return 0;
+}
+
+int32_t DownloadSeconds(int64_t creation, int64_t lastWrite) {
+  return lastWrite > creation ? static_cast<int32_t>(lastWrite - creation) : 0;
+}
+
+bool RememberedPackageIsCurrent(const std::wstring& path,
+                                const std::wstring& packageVersion,
+                                const std::wstring& offeredVersion) {
+  if (path.empty() || offeredVersion.empty()) return false;
+  return VersionAtLeast(packageVersion, offeredVersion);
+}
+
+bool RememberedPackageServesAsFallback(const std::wstring& path,
+                                       const std::wstring& packageVersion,
+                                       const std::wstring& installedExe,
+                                       const std::wstring& installedVersion) {
+  if (path.empty()) return false;
+  return installedExe.empty() || VersionAtLeast(packageVersion, installedVersion);
 }
 
 }  // namespace orvane

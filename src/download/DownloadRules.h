@@ -81,6 +81,26 @@ std::string FileNameFromHeaders(const std::vector<std::string>& lines);
 // stem is empty
 std::wstring BuildPackageFileName(const std::wstring& ownFileName, const std::wstring& version);
 
+// Whether the package an earlier run remembered will do instead of a
+// download; the version texts are product versions ("1.0.0.2").
+//
+// Once the package info is known: when the server offers a version and the
+// package's own version is at least that one.
+bool RememberedPackageIsCurrent(const std::wstring& path,
+                                const std::wstring& packageVersion,
+                                const std::wstring& offeredVersion);
+// When the download cannot go on: unless the product is installed (its
+// program path is known) in a version the package's does not reach.
+bool RememberedPackageServesAsFallback(const std::wstring& path,
+                                       const std::wstring& packageVersion,
+                                       const std::wstring& installedExe,
+                                       const std::wstring& installedVersion);
+
+// how long a download took, from the file's creation and last-write times
+// (the browser's download of the installer, or ours of the package); 0 when
+// not later
+int32_t DownloadSeconds(int64_t creation, int64_t lastWrite);
+
 // Content-Length of a head's lines ("%lld" of the first line longer than 15
 // characters beginning with "Content-Length:"); 0 when missing
 int64_t ContentLengthFromHeaders(const std::vector<std::string>& lines);

@@ -3,8 +3,7 @@
 #include <windows.h>
 #include <winsock2.h>
 
-#include "app/InstallSettings.h"
-#include "app/StartupRules.h"
+#include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
 #include "download/DownloadRules.h"
@@ -20,14 +19,10 @@ namespace orvane {
 
 namespace {
 
-constexpr wchar_t kPackageFolder[] = L"KESTRELVAULT\\";
-
 void SendDownloadResult(const std::string& status, int seconds) {
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("soft_download_status", status);
-  logger.SetIntProperty("download_time", seconds);
-  logger.WriteEvent("pSoftDownloadResult");
+  EventLogger().Send(Event("pSoftDownloadResult")
+                         .String("soft_download_status", status)
+                         .Int("download_time", seconds));
 }
 
 std::string PackageMd5() {
@@ -63,8 +58,7 @@ void CDownloader::Release() {
 bool CDownloader::Start() {
   int32_t state = state_;
   if (state == kRunning || state == kFinished) return true;
-  EventLogger().ClearProperties();
-  EventLogger().WriteEvent("vSoftDownloadStart");
+  EventLogger().Send(Event("vSoftDownloadStart"));
   if (!segments_.empty()) {
     bool ok = StartWorkers();
     if (ok) state_ = kRunning;
@@ -149,7 +143,7 @@ bool CDownloader::OnUrlInfo(const UrlInfo& info) {
       std::wstring channelName =
           ChannelPackageName(PackageAppInfo().GetFileProductVersion(std::wstring()));
       if (!channelName.empty()) name = channelName;
-      filePath_ = root + kPackageFolder + name;
+      filePath_ = root + kCacheFolderName + name;
     }
     if (!CreatePackageFile()) throw Error("create package file failed");
     {
@@ -292,17 +286,17 @@ bool CDownloader::HoldPackage() {
   if (state_ != kFinished || filePath_.empty()) return false;
   if (package_.held() && package_.path() == filePath_) return true;
   // a remembered package was never checked by this run: its remembered MD5
-  const bool remembered = filePath_ == PackageSettings().path;
+  const bool remembered = filePath_ == RememberedPackage().RememberedPackagePath();
   std::string expected = verifiedMd5_;
-  if (expected.empty() && remembered) expected = WideToUtf8(PackageSettings().md5);
+  if (expected.empty() && remembered)
+    expected = WideToUtf8(RememberedPackage().RememberedPackageMd5());
   if (expected.empty()) expected = PackageMd5();
   if (package_.Open(filePath_) && (expected.empty() || package_.Md5() == expected)) return true;
   // changed or gone since it was checked: not this package. The next Start
   // downloads it anew, and a remembered one is forgotten.
   package_.Release();
   if (remembered) {
-    const std::wstring rememberedMd5 = PackageSettings().md5;
-    PackageSettings().SetCachedPackage(rememberedMd5, filePath_, false);
+    RememberedPackage().ForgetPackage();
     filePath_.clear();
   }
   {
@@ -324,7 +318,7 @@ void CDownloader::RememberPackage() {
   std::string md5 = PackageMd5();
   if (md5.empty()) md5 = verifiedMd5_;
   if (md5.empty() || filePath_.empty()) return;
-  PackageSettings().SetCachedPackage(Utf8ToWide(md5), filePath_, false);
+  RememberedPackage().RememberPackage(Utf8ToWide(md5), filePath_);
 }
 
 void CDownloader::UseLocalPackage(const std::wstring& path) {
@@ -337,19 +331,26 @@ bool CDownloader::TryCurrentLocalPackage() {
   IPkgInfo* pkg = PackageInfoSource();
   const char* version = pkg ? pkg->GetVersionCode() : nullptr;
   std::wstring wanted = version ? AnsiToWide(version) : std::wstring();
-  std::wstring remembered = PackageSettings().path;
+  const std::wstring remembered = RememberedPackage().RememberedPackagePath();
   if (remembered.empty() || wanted.empty()) return false;
-  if (!VersionAtLeast(PackageAppInfo().GetFileProductVersion(remembered), wanted)) return false;
+  if (!RememberedPackageIsCurrent(remembered, PackageAppInfo().GetFileProductVersion(remembered),
+                                  wanted)) {
+    return false;
+  }
   UseLocalPackage(remembered);
   return true;
 }
 
 bool CDownloader::TryLocalPackage() {
-  std::wstring remembered = PackageSettings().path;
+  const std::wstring remembered = RememberedPackage().RememberedPackagePath();
   if (remembered.empty()) return false;
   IAppInfo& app = PackageAppInfo();
-  if (!app.GetExePath().empty() &&
-      !VersionAtLeast(app.GetFileProductVersion(remembered), app.GetVersion())) {
+  // the package's version is read only when an installed product asks for it
+  const std::wstring& installedExe = app.GetExePath();
+  const std::wstring packageVersion =
+      installedExe.empty() ? std::wstring() : app.GetFileProductVersion(remembered);
+  if (!RememberedPackageServesAsFallback(remembered, packageVersion, installedExe,
+                                         app.GetVersion())) {
     return false;
   }
   UseLocalPackage(remembered);

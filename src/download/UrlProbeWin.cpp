@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <windows.h>
 
+#include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
 #include "net/NetworkApi.h"
@@ -28,11 +29,8 @@ constexpr DWORD kPackageInfoPassMs = 100;
 }  // namespace
 
 void SendDownloadError(const std::string& type, const std::string& status) {
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("error_type", type);
-  logger.SetStringProperty("error_status", status);
-  logger.WriteEvent("vSoftDownloadError");
+  EventLogger().Send(
+      Event("vSoftDownloadError").String("error_type", type).String("error_status", status));
 }
 
 UrlParts ParseUrl(const std::string& url) {
@@ -107,7 +105,7 @@ int QueryUrlInfoThread::Run() {
 
 bool QueryUrlInfoThread::LocalPackageWillDo() {
   IPkgInfo* pkg = PackageInfoSource();
-  localPackage_ = pkg && pkg->GetStatus() == 1 && owner_->OnPackageInfo();
+  localPackage_ = pkg && pkg->GetStatus() == kQueryDone && owner_->OnPackageInfo();
   return localPackage_;
 }
 
@@ -115,8 +113,8 @@ bool QueryUrlInfoThread::WaitForPackageInfo(UrlInfo& info) {
   IPkgInfo* pkg = PackageInfoSource();
   if (!pkg) return false;
   DWORD begin = timeGetTime();
-  while (pkg->GetStatus() != 1) {
-    if (pkg->GetStatus() == 2) return false;
+  while (pkg->GetStatus() != kQueryDone) {
+    if (pkg->GetStatus() == kQueryFailed) return false;
     ThrowIfCancelled();
     if (timeGetTime() - begin >= kPackageInfoWaitMs) return false;
     bool reachable = false;
@@ -164,7 +162,7 @@ bool QueryUrlInfoThread::ProbeUrl(const std::string& url,
   if (info.fileName.empty()) {
     info.fileName = BuildPackageFileName(FileNamePart(OwnProgramPath()), Utf8ToWide(version));
   }
-  if (info.fileName.empty()) info.fileName = L"OrvanePkg.exe";
+  if (info.fileName.empty()) info.fileName = kFallbackPackageName;
   if (info.size <= 0) info.size = ContentLengthFromHeaders(lines);
   if (info.size <= 0) {
     info.fileName.clear();

@@ -1,6 +1,7 @@
 // INetworkApi: everything the HTTP client and the own resolver ask of the
 // operating system's network stack: TCP and UDP sockets, the system
-// resolver and the system's list of DNS servers. The Winsock implementation
+// resolver, the system's list of DNS servers and the user's proxy
+// configuration. The Winsock implementation
 // is the default; tests install their own with ScopedNetworkApiOverride to
 // produce what loopback cannot (a socket that cannot be created, a send
 // that returns 0, an adapter list with an IPv6 server first).
@@ -12,6 +13,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "net/NetSettings.h"
 
 namespace orvane {
 
@@ -31,6 +34,9 @@ class INetworkApi {
   virtual bool DnsServers(std::vector<std::string>* servers) = 0;
   // the id of an own DNS query: the low 16 bits of the process id
   virtual uint16_t QueryId() = 0;
+  // the current user's proxy configuration for url (DiscoverProxy of
+  // NetworkCheck.h); type kProxyDirect when none applies
+  virtual void UserProxy(const std::string& url, ProxySettings* proxy) = 0;
 
   // kNoSocket on failure
   virtual SocketId OpenTcp() = 0;

@@ -11,6 +11,7 @@ class NoNetworkApi : public INetworkApi {
   bool LookupHost(const std::string&, uint32_t*) override { return false; }
   bool DnsServers(std::vector<std::string>*) override { return false; }
   uint16_t QueryId() override { return 0; }
+  void UserProxy(const std::string&, ProxySettings* proxy) override { proxy->type = kProxyDirect; }
   SocketId OpenTcp() override { return kNoSocket; }
   SocketId OpenUdp() override { return kNoSocket; }
   void Close(SocketId) override {}

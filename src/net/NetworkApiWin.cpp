@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/NetworkApi.h"
+#include "net/NetworkCheck.h"
 
 namespace orvane {
 
@@ -77,6 +78,9 @@ class WinsockApi : public INetworkApi {
   }
 
   uint16_t QueryId() override { return static_cast<uint16_t>(::GetCurrentProcessId() & 0xFFFF); }
+  void UserProxy(const std::string& url, ProxySettings* proxy) override {
+    DiscoverProxy(url, proxy);
+  }
 
   SocketId OpenTcp() override {
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);

@@ -1,12 +1,10 @@
 #include <windows.h>
 #include <winhttp.h>
 
-#include "app/AppGlobals.h"
 #include "net/NetworkCheck.h"
 #include "net/ProxyList.h"
 #include "platform/Handles.h"
 #include "platform/StringConv.h"
-#include "telemetry/LoggerServer.h"
 
 namespace orvane {
 
@@ -29,10 +27,6 @@ struct GlobalStringTraits {
 };
 using GlobalString = HandleT<GlobalStringTraits>;
 
-// guarded by the AppGlobals mutex
-bool g_proxyReported = false;
-bool g_resolverReported = false;
-
 void AskConfigurationScript(const std::string& url, LPWSTR scriptUrl, ProxySettings* proxy) {
   WinHttpHandle session(::WinHttpOpen(nullptr, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS,
@@ -47,32 +41,16 @@ void AskConfigurationScript(const std::string& url, LPWSTR scriptUrl, ProxySetti
   if (!::WinHttpGetProxyForUrl(session.get(), wideUrl.c_str(), &options, &info)) return;
   GlobalString list(info.lpszProxy), bypass(info.lpszProxyBypass);
   if (info.dwAccessType == WINHTTP_ACCESS_TYPE_NO_PROXY) {
-    proxy->type = 0;
+    proxy->type = kProxyDirect;
   } else if (info.dwAccessType == WINHTTP_ACCESS_TYPE_NAMED_PROXY && list) {
     ParseProxyList(WideToUtf8(list.get()), proxy);
   }
 }
 
-// one vNetworkCheck event per kind of fallback and process; the caller holds
-// the AppGlobals mutex
-void ReportFallbackOnce(bool* reported,
-                        const char* networkType,
-                        int connType,
-                        const std::string& hostName) {
-  if (*reported) return;
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("network_type", networkType);
-  logger.SetIntProperty("conn_type", connType);
-  logger.SetStringProperty("host_name", hostName);
-  logger.WriteEvent("vNetworkCheck");
-  *reported = true;
-}
-
 }  // namespace
 
 void DiscoverProxy(const std::string& url, ProxySettings* proxy) {
-  proxy->type = 0;
+  proxy->type = kProxyDirect;
   WINHTTP_CURRENT_USER_IE_PROXY_CONFIG config{};
   if (!::WinHttpGetIEProxyConfigForCurrentUser(&config)) return;
   GlobalString script(config.lpszAutoConfigUrl), list(config.lpszProxy),
@@ -82,30 +60,6 @@ void DiscoverProxy(const std::string& url, ProxySettings* proxy) {
   } else if (list) {
     ParseProxyList(WideToUtf8(list.get()), proxy);
   }
-}
-
-void RecordProxyFallback(const ProxySettings& proxy) {
-  AppGlobals* g = GetAppGlobals();
-  if (!g) return;
-  XMutexLock hold(g->lock);
-  ReportFallbackOnce(&g_proxyReported, "网络代理", proxy.type, proxy.host);
-  g->proxy = proxy;
-}
-
-void RecordResolverFallback(const ResolverSettings& resolver) {
-  AppGlobals* g = GetAppGlobals();
-  if (!g) return;
-  XMutexLock hold(g->lock);
-  ReportFallbackOnce(&g_resolverReported, "DNS解析", resolver.mode, resolver.server);
-  g->resolver = resolver;
-}
-
-void ResetNetworkCheckReports() {
-  AppGlobals* g = GetAppGlobals();
-  if (g) g->lock.Lock();
-  g_proxyReported = false;
-  g_resolverReported = false;
-  if (g) g->lock.Unlock();
 }
 
 }  // namespace orvane

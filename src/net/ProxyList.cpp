@@ -30,7 +30,7 @@ void ParseProxyList(const std::string& list, ProxySettings* proxy) {
     if (colon != std::string::npos) port = ParseInt64(entry.substr(colon + 1));
     if (port < 0 || port > 65535) port = 0;
     if (host.empty() || !(scheme.empty() || scheme == "http")) continue;
-    proxy->type = 1;
+    proxy->type = kProxyHttpTunnel;
     proxy->host = host;
     proxy->port = static_cast<uint16_t>(port);
   }

@@ -1,9 +1,7 @@
 #include "net/TCPClient.h"
 
-#include "app/AppGlobals.h"
 #include "net/DnsResolver.h"
 #include "net/HttpWire.h"
-#include "net/NetworkCheck.h"
 #include "platform/Error.h"
 
 namespace orvane {
@@ -15,19 +13,9 @@ constexpr int kProxyConnectWaitMs = 1000;
 constexpr int kAbortPollMs = 100;
 constexpr int kTunnelAnswerBytes = 1023;
 
-ProxySettings ProcessProxy() {
-  AppGlobals* g = GetAppGlobals();
-  return g ? g->Proxy() : ProxySettings();
-}
-
-ResolverSettings ProcessResolver() {
-  AppGlobals* g = GetAppGlobals();
-  return g ? g->Resolver() : ResolverSettings();
-}
-
 }  // namespace
 
-CTCPClient::CTCPClient() : api_(NetworkApi()) {}
+CTCPClient::CTCPClient() : api_(NetworkApi()), routes_(ProcessRoutes()) {}
 
 CTCPClient::~CTCPClient() {
   CloseSocket();
@@ -38,9 +26,9 @@ void CTCPClient::SetHost(const std::string& host, int port) {
   port_ = static_cast<uint16_t>(port);
   uint32_t address = 0;
   bool found = false;
-  if (resolver_.mode == 0) {
+  if (resolver_.mode == kSystemResolver) {
     found = api_.LookupHost(host, &address);
-  } else if (resolver_.mode == 1) {
+  } else if (resolver_.mode == kOwnResolver) {
     AddressList list;
     if (ResolveByUdp(host.c_str(), &list, resolver_.server.c_str()) == 0 && list.count > 0) {
       std::string dotted = FormatIPv4(list.addresses[0]);
@@ -55,16 +43,16 @@ void CTCPClient::SetHost(const std::string& host, int port) {
 }
 
 void CTCPClient::SetHostWithFallback(const std::string& host, int port) {
-  resolver_ = ProcessResolver();
+  resolver_ = routes_.Resolver();
   try {
     SetHost(host, port);
     return;
   } catch (const std::exception&) {
   }
-  resolver_.mode = 1;
+  resolver_.mode = kOwnResolver;
   resolver_.server = PublicDnsServer(0);
   SetHost(host, port);
-  RecordResolverFallback(resolver_);
+  routes_.RecordResolverFallback(resolver_);
 }
 
 void CTCPClient::SetRecvTimeout(int32_t ms) {
@@ -78,7 +66,7 @@ void CTCPClient::SetSendTimeout(int32_t ms) {
 }
 
 void CTCPClient::Connect() {
-  proxy_ = ProcessProxy();
+  proxy_ = routes_.Proxy();
   try {
     ConnectOnce();
     return;
@@ -87,12 +75,12 @@ void CTCPClient::Connect() {
   }
   ++connectFailures_;
   if (connectFailures_ % 2 == 1) {
-    DiscoverProxy("http://" + host_, &proxy_);
+    api_.UserProxy("http://" + host_, &proxy_);
   } else {
-    proxy_.type = 0;
+    proxy_.type = kProxyDirect;
   }
   ConnectOnce();
-  RecordProxyFallback(proxy_);
+  routes_.RecordProxyFallback(proxy_);
 }
 
 SocketId CTCPClient::OpenSocket() {
@@ -109,7 +97,7 @@ SocketId CTCPClient::OpenSocket() {
 
 void CTCPClient::ConnectOnce() {
   SocketId s = OpenSocket();
-  if (proxy_.type == 0) {
+  if (proxy_.type == kProxyDirect) {
     // one more try on the same socket
     if (!ConnectDirect(s) && !ConnectDirect(s)) throw Error("Connect failed");
   } else {
@@ -119,9 +107,9 @@ void CTCPClient::ConnectOnce() {
   if (recvTimeout_ != -1) api_.SetTimeout(s, true, recvTimeout_);
   if (sendTimeout_ != -1) api_.SetTimeout(s, false, sendTimeout_);
   switch (proxy_.type) {
-    case 0:
+    case kProxyDirect:
       return;
-    case 1:
+    case kProxyHttpTunnel:
       if (!OpenTunnel()) throw Error("Proxy failed");
       return;
     default:

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "net/ConnectionRoutes.h"
 #include "net/HttpWire.h"
 #include "net/NetSettings.h"
 #include "net/NetworkApi.h"
@@ -39,7 +40,7 @@ class CTCPClient {
   // -1 leaves the system's default; applied at once to an open socket
   void SetRecvTimeout(int32_t ms);
   void SetSendTimeout(int32_t ms);
-  // connects to the stored address, through the process's proxy settings;
+  // connects to the stored address, through the process's proxy route;
   // when that fails, once more through the user's proxy configuration (odd
   // failure counts) or directly (even ones)
   void Connect();
@@ -73,7 +74,7 @@ class CTCPClient {
   bool connected() const { return socket_ != kNoSocket; }
 
  protected:
-  // the resolution of a new client: the process's resolver settings first;
+  // the resolution of a new client: the process's resolver route first;
   // when they fail, the own resolver with the first public server, recorded
   // process-wide. Only the second failure reaches the caller.
   void SetHostWithFallback(const std::string& host, int port);
@@ -87,6 +88,7 @@ class CTCPClient {
   void ThrowIfAborted() const;
 
   INetworkApi& api_;
+  ConnectionRoutes& routes_;
   std::string host_;
   uint32_t address_ = 0xFFFFFFFF;
   uint16_t port_ = 0;

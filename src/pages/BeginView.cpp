@@ -57,7 +57,7 @@ void CBeginView::Build() {
   column->AddChild(logo, 15);
   const WidgetStyles titleStyle = TextStyle(kText, 24, 1);
   auto* title = Add(std::make_unique<CTextResource>(8, kKindText, &titleStyle));  // 8
-  title->SetText(kProductDisplayName);
+  title->SetText(kProductTitle);
   column->AddChild(title, 4);
   const WidgetStyles redStyle = TextStyle(kRed, 14, 1);
   root->AddChild(Add(std::make_unique<CTextResource>(8, kKindText, &redStyle)), 6);  // 9

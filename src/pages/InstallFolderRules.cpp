@@ -40,7 +40,7 @@ bool HasUnsafePiece(const std::wstring& path) {
 }  // namespace
 
 std::wstring ProductSubfolder() {
-  return std::wstring(L"Orvane\\") + kProductDisplayName;
+  return std::wstring(L"Orvane\\") + kProductTitle;
 }
 
 std::wstring ProductFolderUnder(const std::wstring& root) {

@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-namespace orvane {
+#include "config/ProductIdentity.h"
 
-inline constexpr wchar_t kProductDisplayName[] = L"栖木工坊";
+namespace orvane {
 
 // "Orvane\栖木工坊", the product's own sub-folder of any chosen folder
 std::wstring ProductSubfolder();

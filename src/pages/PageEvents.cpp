@@ -1,5 +1,6 @@
 #include "pages/PageEvents.h"
 
+#include "platform/EventSink.h"
 #include "telemetry/LoggerServer.h"
 
 namespace orvane {
@@ -7,13 +8,12 @@ namespace orvane {
 void SendPageEvent(const char* name,
                    std::initializer_list<BoolProperty> bools,
                    std::initializer_list<TextProperty> texts) {
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
+  Event event(name);
   for (const auto& [key, value] : bools)
-    logger.SetBoolProperty(key, value);
+    event.Bool(key, value);
   for (const auto& [key, value] : texts)
-    logger.SetStringProperty(key, value);
-  logger.WriteEvent(name);
+    event.String(key, value);
+  EventLogger().Send(event);
 }
 
 void WriteClick(const char* pageCode, const char* controlCode) {

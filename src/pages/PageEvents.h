@@ -11,7 +11,7 @@ namespace orvane {
 using BoolProperty = std::pair<const char*, bool>;
 using TextProperty = std::pair<const char*, std::string>;
 
-// clears the logger's properties, sets these, writes the event
+// the event with exactly these properties, through the event logger
 void SendPageEvent(const char* name,
                    std::initializer_list<BoolProperty> bools = {},
                    std::initializer_list<TextProperty> texts = {});

@@ -18,6 +18,16 @@ namespace {
 std::atomic<int> gDownloadFailures{0};
 std::atomic<int> gInstallFailures{0};
 
+void SendDownloadFailed() {
+  EventLogger().Send(Event("pSoftDownloadResult")
+                         .String("soft_download_status", "下载失败")
+                         .Int("download_time", -1));
+}
+
+void SendInstallError(const std::string& status) {
+  EventLogger().Send(Event("vSoftInstallError").String("error_status", status));
+}
+
 }  // namespace
 
 int CProgressView::downloadFailures() {
@@ -93,11 +103,7 @@ void CProgressView::OnTimer() {
       ::PostMessageW(hwnd_, WM_APP_PROGRESS_TICK, 0, 0);
       return;
     case DownloadPhase::kFailed: {
-      ILoggerServer& logger = EventLogger();
-      logger.ClearProperties();
-      logger.SetStringProperty("soft_download_status", "下载失败");
-      logger.SetIntProperty("download_time", -1);
-      logger.WriteEvent("pSoftDownloadResult");
+      SendDownloadFailed();
       installer_.reset();
       FailFromTimer(WM_APP_DOWNLOAD_FAILED);
       return;
@@ -112,11 +118,7 @@ void CProgressView::StartInstaller() {
   // the package is held from its check (or checked again now) until the
   // process has started from it
   if (!downloader_->HoldPackage()) {
-    ILoggerServer& logger = EventLogger();
-    logger.ClearProperties();
-    logger.SetStringProperty("soft_download_status", "下载失败");
-    logger.SetIntProperty("download_time", -1);
-    logger.WriteEvent("pSoftDownloadResult");
+    SendDownloadFailed();
     FailFromTimer(WM_APP_DOWNLOAD_FAILED);
     return;
   }
@@ -128,15 +130,11 @@ void CProgressView::StartInstaller() {
   if (!started) {
     // no process, no exit code to wait for: an install failure at once
     installer_.reset();
-    ILoggerServer& logger = EventLogger();
-    logger.ClearProperties();
-    logger.SetStringProperty("error_status", "启动失败 " + ExitCodeText(error));
-    logger.WriteEvent("vSoftInstallError");
+    SendInstallError("启动失败 " + ExitCodeText(error));
     FailFromTimer(WM_APP_INSTALL_FAILED);
     return;
   }
-  EventLogger().ClearProperties();
-  EventLogger().WriteEvent("vSoftInstallStart");
+  EventLogger().Send(Event("vSoftInstallStart"));
   installStartTick_ = ::timeGetTime();
   installerRunning_ = true;
   ::PostMessageW(hwnd_, WM_APP_PROGRESS_TICK, 0, 0);
@@ -156,10 +154,7 @@ void CProgressView::PollInstaller() {
     return;
   }
   installerRunning_ = false;
-  ILoggerServer& logger = EventLogger();
-  logger.ClearProperties();
-  logger.SetStringProperty("error_status", ExitCodeText(code));
-  logger.WriteEvent("vSoftInstallError");
+  SendInstallError(ExitCodeText(code));
   FailFromTimer(WM_APP_INSTALL_FAILED);
 }
 

@@ -10,7 +10,7 @@
 #include "ui/ResourceMgr.h"
 #include "ui/SpacerResource.h"
 #include "ui/TextResource.h"
-#include "ui/UiMessages.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 
@@ -72,7 +72,7 @@ CTemplateView::CTemplateView(HWND host, IResourceMgr* resources, const TemplateS
   auto* titleBackground = Add(std::make_unique<CImageResource>(0, kKindBackground, &titleStyle));
   titleBackground->SetOutsets(-1, -2);
   title->SetBackground(titleBackground);
-  title->AddChild(text(kProductDisplayName, kText, 1), 27);
+  title->AddChild(text(kProductTitle, kText, 1), 27);
   if (spec.closeButton) {
     const WidgetStyles closeStyle = CloseButtonStyle();
     auto* close = Add(std::make_unique<CButtonResource>(L"", kCloseButton, &closeStyle));

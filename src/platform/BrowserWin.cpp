@@ -7,6 +7,7 @@
 
 #include "platform/BrowserRules.h"
 #include "platform/Error.h"
+#include "platform/EventSink.h"
 #include "platform/FileStream.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
@@ -14,7 +15,6 @@
 #include "platform/Registry.h"
 #include "platform/StringConv.h"
 #include "platform/SystemInfo.h"
-#include "telemetry/LoggerServer.h"
 
 namespace orvane {
 
@@ -119,12 +119,10 @@ int OpenUrlInBrowser(const wchar_t* browserPath, const wchar_t* url, IBrowserFac
     BrowserLaunch launch =
         ChooseBrowserLaunch(facts, browserPath ? browserPath : L"", url ? url : L"");
 
-    ILoggerServer& logger = EventLogger();
-    logger.ClearProperties();
-    logger.SetIntProperty("launch_app_type", launch.type);
-    logger.SetIntProperty("browser_num", launch.browserCount);
-    logger.SetStringProperty("browser_name", WideToUtf8(launch.browserNames));
-    logger.WriteEvent("vOpenUrl");
+    EventSink().Send(Event("vOpenUrl")
+                         .Int("launch_app_type", launch.type)
+                         .Int("browser_num", launch.browserCount)
+                         .String("browser_name", WideToUtf8(launch.browserNames)));
 
     // its result is of no use: there is nothing else left to try
     ::ShellExecuteW(nullptr, L"open", launch.program.c_str(),

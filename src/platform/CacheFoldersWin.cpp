@@ -7,6 +7,7 @@
 #include <mutex>
 #include <vector>
 
+#include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
@@ -63,7 +64,7 @@ std::wstring GetPackageCacheRoot() {
   if (cached.empty()) {
     wchar_t buf[MAX_PATH + 1] = {};
     if (::SHGetSpecialFolderPathW(nullptr, buf, CSIDL_APPDATA, FALSE))
-      cached = AppendBackslash(buf) + L"OrvanePkg\\";
+      cached = AppendBackslash(buf) + kVendorFolderName + L"\\";
   }
   return cached;
 }

@@ -1,5 +1,6 @@
 #include "platform/RunTempFolder.h"
 
+#include "config/ProductIdentity.h"
 #include "platform/PathRules.h"
 #include "platform/StringUtil.h"
 
@@ -15,7 +16,7 @@ std::wstring ChooseRunTempBase(IRunTempFacts& facts) {
   for (const std::wstring& mount : facts.MountPoints()) {
     uint64_t space = facts.FreeSpace(mount);
     if (space <= bestSpace) continue;  // ties keep the earlier mount point
-    std::wstring probe = AppendBackslash(mount) + L"OrvanePkg";
+    std::wstring probe = AppendBackslash(mount) + kVendorFolderName;
     if (facts.CreateDirectories(probe)) {
       best = mount;
       bestSpace = space;
@@ -35,7 +36,7 @@ std::wstring ChooseRunTempBase(IRunTempFacts& facts) {
 std::wstring ComputeRunTempFolder(IRunTempFacts& facts) {
   std::wstring base = ChooseRunTempBase(facts);
   if (base.empty()) return {};
-  std::wstring folder = AppendBackslash(base) + L"OrvanePkg_";
+  std::wstring folder = AppendBackslash(base) + kVendorFolderName + L"_";
   std::string now = FormatInt64(facts.Now());
   folder.append(now.begin(), now.end());
   if (!facts.CreateDirectories(folder)) return {};

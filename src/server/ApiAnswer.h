@@ -20,7 +20,7 @@
 
 #include <json/json.h>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 
 namespace orvane {
 

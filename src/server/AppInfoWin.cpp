@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <vector>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "platform/SystemInfo.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <exception>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/StringUtil.h"
 #include "server/ApiAnswer.h"
 

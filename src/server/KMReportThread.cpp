@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "app/AppGlobals.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -13,7 +12,6 @@
 #include "server/ApiAnswer.h"
 #include "server/AppInfo.h"
 #include "server/ServerInfo.h"
-#include "telemetry/LoggerServer.h"
 
 namespace orvane {
 
@@ -59,11 +57,9 @@ std::string CKMReportThread::ReadUid() {
 
 int CKMReportThread::Run() {
   try {
-    AppGlobals* globals = GetAppGlobals();
-    const std::string channel = globals ? globals->Channel() : std::string();
     const std::string uid = ReadUid();
-    IServerInfo* server = setup_.serverInfo ? setup_.serverInfo : CServerInfo::GetInstance();
-    const std::string productName = server->GetAppName();
+    IServerInfo* server = setup_.serverInfo ? setup_.serverInfo : CServerInfo::Instance();
+    const std::string productName = server ? server->GetAppName() : std::string();
     if (uid.empty() || productName.empty()) throw Error("get uid or product_name failed");
 
     HttpForm form;
@@ -73,8 +69,8 @@ int CKMReportThread::Run() {
     form.AddField("uid", uid);
     form.AddField("app_id", kAppId);
     form.AddField("cam", Md5Hex(GetMacAddress()));
-    form.AddField("mid", EventLogger().GetMid());
-    form.AddField("url_channel", channel);
+    form.AddField("mid", setup_.mid);
+    form.AddField("url_channel", setup_.channel);
 
     CApiTransport transport(cancel_, setup_.endpoint.port);
     CheckConversionAnswer(

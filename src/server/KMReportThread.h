@@ -27,8 +27,12 @@ struct ReportSetup {
   ApiEndpoint endpoint = ConversionEndpoint();
   // the id module; empty: <package cache root>Qlx\KMUID.dll
   std::wstring uidModule;
-  // the welcome answer; null: CServerInfo's
+  // the welcome answer; null: CServerInfo's instance
   IServerInfo* serverInfo = nullptr;
+  // the install's channel ("url_channel") and the machine id ("mid"), as the
+  // install session and the event logger know them
+  std::string channel;
+  std::string mid;
 };
 
 class CKMReportThread final : public CQueryThread {

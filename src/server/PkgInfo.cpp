@@ -59,7 +59,7 @@ CPkgInfo::~CPkgInfo() {
 
 bool CPkgInfo::Start(const PkgQuerySetup& setup) {
   if (worker_) return false;
-  status_ = 0;
+  status_ = kQueryRunning;
   worker_ = std::make_unique<CReadPkgInfoThread>(this, setup);
   if (!worker_->Start()) {
     Fail("can't start the query");
@@ -116,7 +116,7 @@ void CPkgInfo::Store(const PackageRecord& record) {
   }
   size_ = record.size;
   installationSize_ = record.installationSize;
-  status_ = 1;
+  status_ = kQueryDone;
 }
 
 void CPkgInfo::Fail(const std::string& why) {
@@ -124,7 +124,7 @@ void CPkgInfo::Fail(const std::string& why) {
     XMutexLock hold(lock_);
     failure_ = why;
   }
-  status_ = 2;
+  status_ = kQueryFailed;
 }
 
 }  // namespace orvane

@@ -74,7 +74,7 @@ class CPkgInfo : public IPkgInfo {
   void Fail(const std::string& why);
 
  private:
-  std::atomic<int> status_{0};
+  std::atomic<int> status_{kQueryRunning};
   std::atomic<int64_t> size_{kDefaultPackageSize32};
   std::atomic<int64_t> installationSize_{kDefaultInstallationSize};
   CXMutex lock_;  // the texts, the URL list, the failure

@@ -1,10 +1,12 @@
 // The results of the two vendor API queries that start-up launches. Readers
-// poll GetStatus: 0 while the query runs, 1 done, 2 failed.
+// poll GetStatus: a QueryStatus (0 while the query runs, 1 done, 2 failed).
 #pragma once
 
 #include <cstdint>
 
 namespace orvane {
+
+enum QueryStatus : int { kQueryRunning = 0, kQueryDone = 1, kQueryFailed = 2 };
 
 class IPkgInfo {
  public:

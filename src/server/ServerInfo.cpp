@@ -1,15 +1,15 @@
 #include "server/ServerInfo.h"
 
-#include "app/AppGlobals.h"
-
 namespace orvane {
 
 namespace {
 std::atomic<CServerInfo*> g_instance{nullptr};
 }  // namespace
 
-CReadServerInfoThread::CReadServerInfoThread(CServerInfo* info, ApiEndpoint endpoint)
-    : info_(info), endpoint_(std::move(endpoint)) {}
+CReadServerInfoThread::CReadServerInfoThread(CServerInfo* info,
+                                             std::string channel,
+                                             ApiEndpoint endpoint)
+    : info_(info), channel_(std::move(channel)), endpoint_(std::move(endpoint)) {}
 
 CReadServerInfoThread::~CReadServerInfoThread() {
   Stop();
@@ -17,15 +17,14 @@ CReadServerInfoThread::~CReadServerInfoThread() {
 
 int CReadServerInfoThread::Run() {
   try {
-    AppGlobals* globals = GetAppGlobals();
-    const std::string channel = globals ? globals->Channel() : std::string();
     // no channel, nothing to ask
-    if (channel.empty()) {
+    if (channel_.empty()) {
       info_->Store(WelcomeRecord());
       return 0;
     }
     CApiTransport transport(cancel_, endpoint_.port);
-    std::string body = FetchWelcomeAnswer(transport, cancel_, endpoint_.host, WelcomePath(channel));
+    std::string body =
+        FetchWelcomeAnswer(transport, cancel_, endpoint_.host, WelcomePath(channel_));
     info_->Store(ReadWelcomeAnswer(body));
     return 0;
   } catch (const std::exception& e) {
@@ -36,15 +35,19 @@ int CReadServerInfoThread::Run() {
   return 1;
 }
 
-CServerInfo* CServerInfo::GetInstance() {
+CServerInfo* CServerInfo::GetInstance(const std::string& channel) {
   static CServerInfo info;
-  static const bool started = [] {
-    info.Start();
+  static const bool started = [&channel] {
+    info.Start(channel);
     g_instance = &info;
     return true;
   }();
   (void)started;
   return &info;
+}
+
+CServerInfo* CServerInfo::Instance() {
+  return g_instance.load();
 }
 
 void CServerInfo::StopInstance() {
@@ -57,10 +60,10 @@ CServerInfo::~CServerInfo() {
   Stop();
 }
 
-bool CServerInfo::Start(const ApiEndpoint& endpoint) {
+bool CServerInfo::Start(const std::string& channel, const ApiEndpoint& endpoint) {
   if (worker_) return false;
-  status_ = 0;
-  worker_ = std::make_unique<CReadServerInfoThread>(this, endpoint);
+  status_ = kQueryRunning;
+  worker_ = std::make_unique<CReadServerInfoThread>(this, channel, endpoint);
   if (!worker_->Start()) {
     Fail("can't start the query");
     return false;
@@ -87,7 +90,7 @@ void CServerInfo::Store(const WelcomeRecord& record) {
     XMutexLock hold(lock_);
     record_ = record;
   }
-  status_ = 1;
+  status_ = kQueryDone;
 }
 
 void CServerInfo::Fail(const std::string& why) {
@@ -95,7 +98,7 @@ void CServerInfo::Fail(const std::string& why) {
     XMutexLock hold(lock_);
     failure_ = why;
   }
-  status_ = 2;
+  status_ = kQueryFailed;
 }
 
 }  // namespace orvane

@@ -21,20 +21,25 @@ class CServerInfo;
 
 class CReadServerInfoThread final : public CQueryThread {
  public:
-  CReadServerInfoThread(CServerInfo* info, ApiEndpoint endpoint);
+  CReadServerInfoThread(CServerInfo* info, std::string channel, ApiEndpoint endpoint);
   // the query-thread stop
   ~CReadServerInfoThread() override;
   int Run() override;
 
  private:
   CServerInfo* info_;
+  std::string channel_;
   ApiEndpoint endpoint_;
 };
 
 class CServerInfo : public IServerInfo {
  public:
-  // built and started on first use
-  static CServerInfo* GetInstance();
+  // built and started on first use, for the channel that first use names
+  // (start-up names the install's); later uses get that same instance
+  // whatever they name
+  static CServerInfo* GetInstance(const std::string& channel);
+  // the instance GetInstance built; null before
+  static CServerInfo* Instance();
   // stops the query of the instance, if GetInstance built one
   static void StopInstance();
 
@@ -43,8 +48,9 @@ class CServerInfo : public IServerInfo {
   CServerInfo(const CServerInfo&) = delete;
   CServerInfo& operator=(const CServerInfo&) = delete;
 
-  // starts the query for the channel of AppGlobals; on false the status is 2
-  bool Start(const ApiEndpoint& endpoint = GatewayEndpoint());
+  // starts the query for channel (empty: nothing is asked and the answer is
+  // empty); on false the status is 2
+  bool Start(const std::string& channel, const ApiEndpoint& endpoint = GatewayEndpoint());
   void Stop();
 
   int GetStatus() override { return status_; }
@@ -64,7 +70,7 @@ class CServerInfo : public IServerInfo {
   void Fail(const std::string& why);
 
  private:
-  std::atomic<int> status_{0};
+  std::atomic<int> status_{kQueryRunning};
   CXMutex lock_;  // the update and the failure
   WelcomeRecord record_;
   std::string failure_;

@@ -1,18 +1,40 @@
 // ILoggerServer: the installer's single gateway to the vendor SDK. Texts are
 // narrow; callers pass UTF-8.
 //
-// How a caller sends an event: ClearProperties, zero or more Set...Property
-// calls, then WriteEvent. A key set twice keeps its first value.
+// How a caller sends an event: Send(Event), which is ClearProperties, one
+// Set...Property per property, then WriteEvent. A key set twice keeps its
+// first value.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "platform/EventSink.h"
+
 namespace orvane {
 
-class ILoggerServer {
+class ILoggerServer : public IEventSink {
  public:
+  // the whole sequence for one event, on the calling thread's properties
+  void Send(const Event& event) override {
+    ClearProperties();
+    for (const EventProperty& p : event.props) {
+      switch (p.kind) {
+        case EventProperty::Kind::kInt:
+          SetIntProperty(p.key, p.intValue);
+          break;
+        case EventProperty::Kind::kBool:
+          SetBoolProperty(p.key, p.boolValue);
+          break;
+        case EventProperty::Kind::kString:
+          SetStringProperty(p.key, p.text);
+          break;
+      }
+    }
+    WriteEvent(event.name);
+  }
+
   virtual bool WriteOperation(const std::string& pageCode,
                               const std::string& controlCode,
                               const std::string& extra) = 0;
@@ -118,6 +140,11 @@ class CLoggerServer : public ILoggerServer {
 // The logger every component reports through: the process-wide
 // CLoggerServer, or the one a test installed with ScopedLoggerOverride.
 ILoggerServer& EventLogger();
+
+// The sink the install session gives the layers below telemetry: every
+// event goes to EventLogger() at the moment it is sent, so installing it
+// neither creates the logger nor loads the SDK.
+IEventSink& LoggerEventSink();
 
 class ScopedLoggerOverride {
  public:

@@ -4,24 +4,17 @@
 
 #include "BuildConfig.h"
 #include "QlxKeys.h"
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
+#include "platform/EmbeddedResource.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
-#include "ui/ZipUnpack.h"
+#include "platform/ZipUnpack.h"
 
 namespace orvane {
 
 namespace {
-
-void SaveResource(const std::wstring& path, const void* data, DWORD size) {
-  UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-  DWORD put = 0;
-  if (!file || !::WriteFile(file.get(), data, size, &put, nullptr) || put != size)
-    throw Error("Save QLX resource failed");
-}
 
 template <typename Fn>
 bool Resolve(HMODULE module, const char* name, Fn* fn) {
@@ -103,18 +96,21 @@ void LoadSdk(const SdkSettings& settings, LoadedSdk* sdk) {
   HMODULE module = static_cast<HMODULE>(settings.resourceModule);
   if (!module) module = ::GetModuleHandleW(nullptr);
   if (!module) throw Error("Get module handle failed");
-  HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(settings.resourceId), L"BinarySystem");
-  if (!found) throw Error("QLX not found resource");
-  DWORD size = ::SizeofResource(module, found);
-  if (size == 0) throw Error("QLX resource is empty");
-  HGLOBAL loaded = ::LoadResource(module, found);
-  const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
-  if (!bytes) throw Error("Load QLX resource failed");
-
-  std::wstring temp = settings.tempFolder.empty() ? GetRunTempFolder() : settings.tempFolder;
-  if (temp.empty()) throw Error("Save QLX resource failed");
-  const std::wstring zip = temp + L"Qlx.zip";
-  SaveResource(zip, bytes, size);
+  const std::wstring temp = settings.tempFolder.empty() ? GetRunTempFolder() : settings.tempFolder;
+  // an empty path fails the write, after the resource itself was found
+  const std::wstring zip = temp.empty() ? std::wstring() : temp + L"Qlx.zip";
+  switch (SaveResourceToFile(module, settings.resourceId, L"BinarySystem", zip)) {
+    case ResourceSave::kSaved:
+      break;
+    case ResourceSave::kNotFound:
+      throw Error("QLX not found resource");
+    case ResourceSave::kEmpty:
+      throw Error("QLX resource is empty");
+    case ResourceSave::kNotLoaded:
+      throw Error("Load QLX resource failed");
+    case ResourceSave::kNotWritten:
+      throw Error("Save QLX resource failed");
+  }
 
   std::wstring folder = settings.sdkFolder;
   if (folder.empty()) {

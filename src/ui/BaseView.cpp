@@ -7,7 +7,7 @@
 #include "ui/GdiScopes.h"
 #include "ui/HitTest.h"
 #include "ui/ImageResource.h"
-#include "ui/UiMessages.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 

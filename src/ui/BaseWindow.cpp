@@ -1,25 +1,25 @@
 #include "ui/BaseWindow.h"
 
-#include "app/AppGlobals.h"
+#include "config/ProductIdentity.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 
 namespace {
 
 constexpr wchar_t kWindowProp[] = L"WndClassPtr";
-constexpr wchar_t kWindowTitle[] = L"栖木工坊";
 constexpr int kIconResourceId = 102;
 
-// computed once per install session and kept in AppGlobals; without a
-// session it is asked every time
+// computed once per install session and kept in its DisplayScale; without
+// a session it is asked every time
 double DisplayRatio(IDisplayFacts& display) {
-  AppGlobals* globals = GetAppGlobals();
-  if (globals && globals->displayRatioKnown) return globals->displayRatio;
+  DisplayScale* scale = CurrentDisplayScale();
+  if (scale && scale->displayRatioKnown) return scale->displayRatio;
   const double ratio =
       DisplayRatioFrom(display.DesktopHorzRes(), display.HorzRes(), display.LogPixelsX());
-  if (globals) {
-    globals->displayRatio = ratio;
-    globals->displayRatioKnown = true;
+  if (scale) {
+    scale->displayRatio = ratio;
+    scale->displayRatioKnown = true;
   }
   return ratio;
 }
@@ -65,7 +65,7 @@ WindowSize IBaseWindow::ComputeSize() {
   if (display_->GetWorkArea(&workArea_)) {
     size = ScaleForDisplay(workArea_, baseWidth_, baseHeight_, DisplayRatio(*display_));
   }
-  if (AppGlobals* globals = GetAppGlobals()) globals->uiScale = size.scale;
+  if (DisplayScale* scale = CurrentDisplayScale()) scale->uiScale = size.scale;
   return size;
 }
 
@@ -90,7 +90,7 @@ bool IBaseWindow::Create(const wchar_t* className, HWND parent) {
   if (!::RegisterClassExW(&wc) && ::GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
 
   HWND hwnd =
-      ::CreateWindowExW(exStyle, className, kWindowTitle, WS_POPUP, x, y, PixelExtent(size.width),
+      ::CreateWindowExW(exStyle, className, kProductTitle, WS_POPUP, x, y, PixelExtent(size.width),
                         PixelExtent(size.height), parent, nullptr, instance, nullptr);
   if (!hwnd) return false;
   hwnd_ = hwnd;

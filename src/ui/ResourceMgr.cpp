@@ -3,11 +3,11 @@
 #include <algorithm>
 
 #include "platform/CacheFolders.h"
+#include "platform/EmbeddedResource.h"
 #include "platform/Error.h"
-#include "platform/FileStream.h"
+#include "platform/EventSink.h"
 #include "platform/FileSystem.h"
-#include "telemetry/LoggerServer.h"
-#include "ui/ZipUnpack.h"
+#include "platform/ZipUnpack.h"
 
 namespace orvane {
 
@@ -23,17 +23,11 @@ constexpr char kUnpackFailed[] = "资源解压失败";
 constexpr char kNoCachePath[] = "创建缓存路径失败";
 
 void ReportStatus(const char* status) {
-  ILoggerServer& log = EventLogger();
-  log.ClearProperties();
-  log.SetStringProperty("resource_status", status);
-  log.WriteEvent("vResourceStatus");
+  EventSink().Send(Event("vResourceStatus").String("resource_status", status));
 }
 
 void ReportError(const char* status) {
-  ILoggerServer& log = EventLogger();
-  log.ClearProperties();
-  log.SetStringProperty("error_status", status);
-  log.WriteEvent("vResourceError");
+  EventSink().Send(Event("vResourceError").String("error_status", status));
 }
 
 }  // namespace
@@ -51,9 +45,7 @@ IResourceMgr* CreateResourceMgr(const SkinSource& source) {
 }
 
 CResourceManager::CResourceManager(const SkinSource& source) : gdiplus_(), source_(source) {
-  ILoggerServer& log = EventLogger();
-  log.ClearProperties();
-  log.WriteEvent("vResourceMgrStart");
+  EventSink().Send(Event("vResourceMgrStart"));
 
   bool loaded = false;
   if (source_.cacheFolder.empty()) {
@@ -109,24 +101,17 @@ bool CResourceManager::UnpackArchive() {
 }
 
 bool CResourceManager::ExtractResource() {
-  HRSRC info =
-      ::FindResourceW(source_.module, MAKEINTRESOURCEW(kSkinResourceId), kSkinResourceType);
-  const DWORD size = info ? ::SizeofResource(source_.module, info) : 0;
-  HGLOBAL data = info && size ? ::LoadResource(source_.module, info) : nullptr;
-  const void* bytes = data ? ::LockResource(data) : nullptr;
-  if (!bytes) {
-    ReportError(kUnpackFailed);
-    return false;
+  switch (SaveResourceToFile(source_.module, kSkinResourceId, kSkinResourceType, archivePath_)) {
+    case ResourceSave::kSaved:
+      break;
+    case ResourceSave::kNotWritten:
+      // reported, and the unpack below fails on its own
+      ReportError(kUnpackFailed);
+      break;
+    default:
+      ReportError(kUnpackFailed);
+      return false;
   }
-  bool written = false;
-  try {
-    CFileStream out(archivePath_, CFileStream::kModeCreate);
-    written = out.Write(bytes, size) == static_cast<int32_t>(size);
-  } catch (const Error&) {
-    written = false;
-  }
-  // a failed write is reported and the unpack below fails on its own
-  if (!written) ReportError(kUnpackFailed);
   return UnpackArchive();
 }
 

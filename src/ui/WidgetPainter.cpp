@@ -1,6 +1,6 @@
 #include "ui/WidgetPainter.h"
 
-#include "app/AppGlobals.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 
@@ -52,8 +52,8 @@ GdipFontFamily SansSerif() {
 }  // namespace
 
 double UiScale() {
-  AppGlobals* globals = GetAppGlobals();
-  return globals ? globals->uiScale : 1.0;
+  const DisplayScale* scale = CurrentDisplayScale();
+  return scale ? scale->uiScale : 1.0;
 }
 
 GdipGraphics CreateWidgetGraphics(HDC dc) {

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/AppGlobals.h"
 #include "app/InstallSettings.h"
-#include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
 #include "support/RecordingLogger.h"
 #include "support/WineTestSupport.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 namespace {
@@ -40,17 +40,17 @@ class FakeServices : public IStartupServices {
   bool createWindow = true;
   std::string channelSeen = "<unset>";
   int windows = 0;
-  // -1 never stopped, 0 stopped after the shared record was gone, 1 before
+  // -1 never stopped, 1 stopped
   int queriesStopped = -1;
 
   ILoggerServer& Logger() override { return logger; }
   std::wstring ProductVersion() override { return version; }
-  bool StartPackageQuery() override {
-    channelSeen = GetAppGlobals()->Channel();
-    return packageQueryOk;
+  bool StartPackageQuery() override { return packageQueryOk; }
+  bool StartServerQuery(const std::string& channel) override {
+    channelSeen = channel;
+    return serverQueryOk;
   }
-  bool StartServerQuery() override { return serverQueryOk; }
-  void StopQueries() override { queriesStopped = GetAppGlobals() != nullptr ? 1 : 0; }
+  void StopQueries() override { queriesStopped = 1; }
   std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE) override {
     if (!createWindow) throw Error("create window error");
     ++windows;
@@ -90,9 +90,9 @@ TEST(InstallSession, FullRunSendsStartAndQuitAroundTheLoop) {
   EXPECT_NE(lines[0].find("soft_package_name=app_tests"), std::string::npos);
   EXPECT_NE(lines[0].find("parent_app_name="), std::string::npos);
   EXPECT_EQ(GetInstallFacts().packageStem, "app_tests");
-  // the record is gone after shutdown, and the queries that read it were
-  // stopped before
-  EXPECT_EQ(GetAppGlobals(), nullptr);
+  // the session's display record is gone after shutdown, and the queries
+  // were stopped
+  EXPECT_EQ(CurrentDisplayScale(), nullptr);
   EXPECT_EQ(services.queriesStopped, 1);
 }
 
@@ -106,6 +106,7 @@ TEST(InstallSession, ChannelComesFromTheFileNameUnlessTheVersionNamesOne) {
   fromVersion.version = L"3.99.1.0";
   RunInstaller(::GetModuleHandleW(nullptr), fromVersion);
   EXPECT_EQ(fromVersion.channelSeen, "huawei00");
+  EXPECT_EQ(GetInstallFacts().channel, "huawei00");
 }
 
 TEST(InstallSession, DefaultServicesReadTheOwnVersionResource) {
@@ -129,7 +130,7 @@ TEST(InstallSession, FailingPackageQueryStillSendsTheClosingSequence) {
   EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
   EXPECT_EQ(services.windows, 0);  // no window is shown
   ExpectStartThenQuit(services.logger.Lines());
-  EXPECT_EQ(GetAppGlobals(), nullptr);
+  EXPECT_EQ(CurrentDisplayScale(), nullptr);
 }
 
 TEST(InstallSession, FailingServerQueryStillSendsTheClosingSequence) {

@@ -3,8 +3,8 @@
 // with 0.
 #include <gtest/gtest.h>
 
-#include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "config/ProductIdentity.h"
 #include "support/InstallerWindows.h"
 #include "support/WineTestSupport.h"
 

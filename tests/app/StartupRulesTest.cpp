@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "download/DownloadRules.h"
+
 namespace orvane {
 namespace {
 
@@ -68,10 +72,24 @@ TEST(StartupRules, ChannelFromTheProductVersion) {
   EXPECT_EQ(ChannelFromProductVersion("1.99.0.0", ""), "huawei00");
 }
 
-TEST(StartupRules, DownloadSeconds) {
-  EXPECT_EQ(DownloadSeconds(1000, 1042), 42);
-  EXPECT_EQ(DownloadSeconds(1000, 1000), 0);  // created and written at once
-  EXPECT_EQ(DownloadSeconds(1000, 900), 0);
+// the start-up channel and the download's channel installer come from one
+// table: a version names both or neither
+TEST(StartupRules, ChannelAndChannelInstallerAgree) {
+  int named = 0;
+  for (int part = 0; part <= 200; ++part) {
+    const std::string version = "1." + std::to_string(part) + ".0.0";
+    SCOPED_TRACE(version);
+    const std::string channel = ChannelFromProductVersion(version, "");
+    const std::wstring installer = ChannelPackageName(std::wstring(version.begin(), version.end()));
+    if (channel.empty()) {
+      EXPECT_EQ(installer, L"");
+      continue;
+    }
+    ++named;
+    const std::string expected = "install_" + channel + ".exe";
+    EXPECT_EQ(installer, std::wstring(expected.begin(), expected.end()));
+  }
+  EXPECT_EQ(named, 4);
 }
 
 }  // namespace

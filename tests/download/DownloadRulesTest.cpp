@@ -192,5 +192,56 @@ TEST(ProbeNames, FromHeadersAndFromTheProgram) {
   EXPECT_EQ(ContentLengthFromHeaders({"Content-Length:"}), 0);
 }
 
+TEST(DownloadRules, DownloadSeconds) {
+  EXPECT_EQ(DownloadSeconds(1000, 1042), 42);
+  EXPECT_EQ(DownloadSeconds(1000, 1000), 0);  // created and written at once
+  EXPECT_EQ(DownloadSeconds(1000, 900), 0);
+}
+
+// Whether a remembered package will do instead of a download, as the
+// downloader asks it once the package info is known ("current") and when
+// the download cannot go on ("fallback").
+TEST(DownloadRules, RememberedPackageWillDo) {
+  struct Case {
+    const char* what;
+    const wchar_t* path;
+    const wchar_t* packageVersion;
+    const wchar_t* offered;  // the package info's version code
+    const wchar_t* installedExe;
+    const wchar_t* installedVersion;
+    bool current;
+    bool fallback;
+  } cases[] = {
+      {"nothing remembered", L"", L"2.0.0.0", L"1.0.0.0", L"", L"", false, false},
+      {"same version as offered, nothing installed", L"C:\\p.exe", L"1.2.0.0", L"1.2.0.0", L"", L"",
+       true, true},
+      {"newer than offered", L"C:\\p.exe", L"1.3.0.0", L"1.2.0.0", L"", L"", true, true},
+      {"older than offered", L"C:\\p.exe", L"1.2.0.0", L"1.2.0.1", L"", L"", false, true},
+      // the server names no version: only the fallback can take it
+      {"no offered version", L"C:\\p.exe", L"1.2.0.0", L"", L"", L"", false, true},
+      // a package whose version cannot be read never counts as current
+      {"unreadable package version", L"C:\\p.exe", L"", L"1.2.0.0", L"", L"", false, true},
+      {"installed older than the package", L"C:\\p.exe", L"1.2.0.0", L"1.2.0.0", L"C:\\KV\\kv.exe",
+       L"1.1.0.0", true, true},
+      {"installed newer than the package", L"C:\\p.exe", L"1.2.0.0", L"1.2.0.0", L"C:\\KV\\kv.exe",
+       L"1.3.0.0", true, false},
+      // an installed product without a readable version: the parts differ
+      {"installed version unknown", L"C:\\p.exe", L"1.2.0.0", L"", L"C:\\KV\\kv.exe", L"", false,
+       false},
+      // every part must reach its counterpart: 1.3.0.0 does not reach 1.2.0.9,
+      // and 1.10.0.0 does not reach 1.9.5.0
+      {"a later part below", L"C:\\p.exe", L"1.3.0.0", L"1.2.0.9", L"", L"", false, true},
+      {"part by part", L"C:\\p.exe", L"1.10.0.0", L"1.9.0.0", L"C:\\KV\\kv.exe", L"1.9.5.0", true,
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(RememberedPackageIsCurrent(c.path, c.packageVersion, c.offered), c.current);
+    EXPECT_EQ(RememberedPackageServesAsFallback(c.path, c.packageVersion, c.installedExe,
+                                                c.installedVersion),
+              c.fallback);
+  }
+}
+
 }  // namespace
 }  // namespace orvane

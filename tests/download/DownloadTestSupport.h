@@ -74,7 +74,7 @@ class FakeAppInfo : public IAppInfo {
 struct DownloadWorld {
   DownloadWorld() : settings(dir.File(L"config.ini")) {
     env.pkgInfo = &pkg;
-    env.settings = &settings;
+    env.remembered = &settings;
     env.appInfo = &app;
     env.cacheRoot = dir.path() + L"\\";
     env.reachHosts = {"127.0.0.16"};

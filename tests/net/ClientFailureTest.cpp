@@ -1,6 +1,7 @@
-// CTCPClient and CTCPHttp against a scripted network stack: the failures
-// that loopback cannot produce, the proxy fallback's parity rule, the
-// resolver fallback and the body bounds.
+// CTCPClient and CTCPHttp against a scripted network stack (natively under
+// the sanitizers, and under Wine): the failures that loopback cannot
+// produce, the proxy fallback's parity rule, the resolver fallback and the
+// body bounds.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,13 +9,11 @@
 #include <thread>
 
 #include "BuildConfig.h"
-#include "app/AppGlobals.h"
+#include "net/ConnectionRoutes.h"
 #include "net/DnsAnswers.h"
 #include "net/FakeNetworkApi.h"
 #include "net/HttpWire.h"
-#include "net/NetworkCheck.h"
 #include "net/PeerTest.h"
-#include "net/ProxyConfig.h"
 #include "net/TCPHttp.h"
 #include "support/RecordingLogger.h"
 
@@ -22,7 +21,6 @@ namespace orvane {
 namespace {
 
 using test::FailureOf;
-using test::ScopedProxyConfig;
 
 const char kHost[] = "api.orvane.test";
 const char kDirect[] = "127.0.0.10:80";
@@ -32,7 +30,7 @@ const char kTunnelOk[] = "HTTP/1.0 200 Connection established\r\n\r\n";
 class Client : public ::testing::Test {
  protected:
   Client() : apiScope_(&api_), loggerScope_(&logger_) {
-    ResetNetworkCheckReports();
+    ProcessRoutes().Reset();
     api_.hosts[kHost] = "127.0.0.10";
     api_.hosts["proxy.fake"] = "127.0.0.90";
     api_.hosts["conv.orvane.test"] = "127.0.0.10";
@@ -48,9 +46,8 @@ class Client : public ::testing::Test {
 
   test::FakeNetworkApi api_;
   ScopedNetworkApiOverride apiScope_;
-  AppGlobalsScope globals_;
   test::RecordingLogger logger_;
-  ScopedLoggerOverride loggerScope_;
+  ScopedEventSink loggerScope_;
 };
 
 TEST_F(Client, ConnectFailureTexts) {
@@ -89,7 +86,7 @@ TEST_F(Client, ConnectFailureTexts) {
     test::FakeNetworkApi api = Fresh();
     c.setUp(api);
     ScopedNetworkApiOverride scope(&api);
-    ScopedProxyConfig config(c.proxyList);
+    api.proxyList = c.proxyList;
     CTCPHttp http(kHost, 80);
     EXPECT_EQ(FailureOf([&] { http.Connect(); }), c.failure) << c.what;
     EXPECT_EQ(http.connectFailures(), 1) << c.what;
@@ -97,7 +94,6 @@ TEST_F(Client, ConnectFailureTexts) {
 }
 
 TEST_F(Client, DirectConnectIsTriedTwicePerAttempt) {
-  ScopedProxyConfig none("");
   CTCPHttp http(kHost, 80);
   EXPECT_EQ(FailureOf([&] { http.Connect(); }), "Connect failed");
   EXPECT_EQ(api_.connects, std::vector<std::string>(4, kDirect));
@@ -105,7 +101,7 @@ TEST_F(Client, DirectConnectIsTriedTwicePerAttempt) {
 }
 
 TEST_F(Client, ProxyFallbackParity) {
-  ScopedProxyConfig config("http=proxy.fake:8080");
+  api_.proxyList = "http=proxy.fake:8080";
   api_.silent = {kProxy};  // the proxy does not answer either
   CTCPHttp http(kHost, 80);
   // odd failure count: the user's proxy configuration is consulted
@@ -124,11 +120,11 @@ TEST_F(Client, ProxyFallbackParity) {
   EXPECT_EQ(FailureOf([&] { other.Connect(); }), "Can't connect proxy server");
   EXPECT_EQ(api_.connects.back(), kProxy);
   EXPECT_TRUE(Events().empty());
-  EXPECT_EQ(GetAppGlobals()->Proxy().type, 0);
+  EXPECT_EQ(ProcessRoutes().Proxy().type, 0);
 }
 
 TEST_F(Client, ProxyFallbackBecomesTheRuleAndIsReportedOnce) {
-  ScopedProxyConfig config("http=proxy.fake:8080");
+  api_.proxyList = "http=proxy.fake:8080";
   api_.listening = {kProxy};
   api_.incoming = std::string(kTunnelOk) + "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
   {
@@ -138,7 +134,7 @@ TEST_F(Client, ProxyFallbackBecomesTheRuleAndIsReportedOnce) {
     EXPECT_EQ(api_.sent,
               "CONNECT api.orvane.test:80 HTTP/1.1\r\n\r\n" + BuildGetRequest(kHost, "/a"));
   }
-  ProxySettings stored = GetAppGlobals()->Proxy();
+  ProxySettings stored = ProcessRoutes().Proxy();
   EXPECT_EQ(stored.type, 1);
   EXPECT_EQ(stored.host, "proxy.fake");
   EXPECT_EQ(stored.port, 8080);
@@ -157,18 +153,16 @@ TEST_F(Client, ProxyFallbackBecomesTheRuleAndIsReportedOnce) {
 }
 
 TEST_F(Client, UnsupportedProxyKindsFallBackToDirect) {
-  ScopedProxyConfig none("");
-  GetAppGlobals()->SetProxy({2, "proxy.fake", 8080});
+  ProcessRoutes().SetProxy({2, "proxy.fake", 8080});
   api_.listening = {kProxy, kDirect};
   CTCPHttp http(kHost, 80);
   http.Connect();  // "Proxy not support" on the first attempt, then direct
   EXPECT_EQ(api_.connects, (std::vector<std::string>{kProxy, kDirect}));
-  EXPECT_EQ(GetAppGlobals()->Proxy().type, 0);
+  EXPECT_EQ(ProcessRoutes().Proxy().type, 0);
   EXPECT_EQ(Events().size(), 1u);
 }
 
 TEST_F(Client, SendAndReceiveFailureTexts) {
-  ScopedProxyConfig none("");
   api_.listening = {kDirect};
   {
     CTCPHttp http(kHost, 80);
@@ -219,7 +213,6 @@ TEST_F(Client, BodiesBeyondTheBoundFail) {
     api.listening = {kDirect};
     api.incoming = c.answer;
     ScopedNetworkApiOverride scope(&api);
-    ScopedProxyConfig none("");
     CTCPHttp http(kHost, 80);
     EXPECT_EQ(FailureOf([&] { http.GetBody(kHost, "/"); }), c.failure) << c.answer;
   }
@@ -231,13 +224,11 @@ TEST_F(Client, BodiesBeyondTheBoundFail) {
   api.incoming =
       many + "2000000\r\n" + chunk + "\r\n2000000\r\n" + chunk + "\r\n1\r\nx\r\n0\r\n\r\n";
   ScopedNetworkApiOverride scope(&api);
-  ScopedProxyConfig none("");
   CTCPHttp http(kHost, 80);
   EXPECT_EQ(FailureOf([&] { http.GetBody(kHost, "/"); }), "Body too large");
 }
 
 TEST_F(Client, TimeoutsAreAppliedWhenConnectedOrChanged) {
-  ScopedProxyConfig none("");
   api_.listening = {kDirect};
   CTCPHttp http(kHost, 80);
   http.SetRecvTimeout(3000);
@@ -252,7 +243,6 @@ TEST_F(Client, TimeoutsAreAppliedWhenConnectedOrChanged) {
 }
 
 TEST_F(Client, AbortEndsEveryLaterOperation) {
-  ScopedProxyConfig none("");
   api_.listening = {kDirect};
   CTCPHttp http(kHost, 80);
   http.Connect();
@@ -269,7 +259,7 @@ TEST_F(Client, AbortEndsEveryLaterOperation) {
 }
 
 TEST_F(Client, ProxyAnswerInPiecesIsReadWhole) {
-  ScopedProxyConfig config("http=proxy.fake:8080");
+  api_.proxyList = "http=proxy.fake:8080";
   api_.listening = {kProxy};
   api_.recvPiece = 1;
   api_.incoming =
@@ -280,7 +270,6 @@ TEST_F(Client, ProxyAnswerInPiecesIsReadWhole) {
 }
 
 TEST_F(Client, PostSendsExactlyTheAnnouncedLength) {
-  ScopedProxyConfig none("");
   api_.listening = {kDirect};
   api_.sendPiece = 7;
   api_.incoming = "HTTP/1.1 500 Oops\r\nContent-Length: 4\r\n\r\n{}{}";
@@ -299,7 +288,6 @@ TEST_F(Client, PostSendsExactlyTheAnnouncedLength) {
 }
 
 TEST_F(Client, GetBodyReadsNothingAfterAnotherStatus) {
-  ScopedProxyConfig none("");
   api_.listening = {kDirect};
   const std::string head = "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\n";
   api_.incoming = head + "abc";
@@ -310,7 +298,6 @@ TEST_F(Client, GetBodyReadsNothingAfterAnotherStatus) {
 }
 
 TEST_F(Client, ResolverModes) {
-  ScopedProxyConfig none("");
   CTCPClient client;
   client.SetHost(kHost, 0x10050);  // the low 16 bits of the port
   EXPECT_EQ(client.port(), 0x50);
@@ -341,7 +328,7 @@ TEST_F(Client, ResolverFallbackInConstruction) {
     EXPECT_EQ(http.resolver().server, config::kPublicDns[0]);
   }
   EXPECT_EQ(api_.datagramTo, std::string(config::kPublicDns[0]) + ":53");
-  EXPECT_EQ(GetAppGlobals()->Resolver().mode, 1);
+  EXPECT_EQ(ProcessRoutes().Resolver().mode, 1);
   EXPECT_EQ(Events(), std::vector<std::string>{"event vNetworkCheck {conn_type=1, host_name=" +
                                                std::string(config::kPublicDns[0]) +
                                                ", network_type=DNS解析}"});
@@ -352,12 +339,12 @@ TEST_F(Client, ResolverFallbackInConstruction) {
 }
 
 TEST_F(Client, RecordersReportOncePerRunAndAlwaysStore) {
-  RecordProxyFallback({1, "first.proxy", 3128});
-  RecordProxyFallback({0, "", 0});  // a second fallback: stored, not reported
-  EXPECT_EQ(GetAppGlobals()->Proxy().type, 0);
-  RecordResolverFallback({1, "127.0.0.53"});
-  RecordResolverFallback({1, "127.0.0.54"});
-  EXPECT_EQ(GetAppGlobals()->Resolver().server, "127.0.0.54");
+  ProcessRoutes().RecordProxyFallback({1, "first.proxy", 3128});
+  ProcessRoutes().RecordProxyFallback({0, "", 0});  // a second fallback: stored, not reported
+  EXPECT_EQ(ProcessRoutes().Proxy().type, 0);
+  ProcessRoutes().RecordResolverFallback({1, "127.0.0.53"});
+  ProcessRoutes().RecordResolverFallback({1, "127.0.0.54"});
+  EXPECT_EQ(ProcessRoutes().Resolver().server, "127.0.0.54");
   EXPECT_EQ(Events(),
             (std::vector<std::string>{"event vNetworkCheck {conn_type=1, host_name=first.proxy, "
                                       "network_type=网络代理}",
@@ -369,8 +356,8 @@ TEST_F(Client, SimultaneousFallbacksSendOneEventOfEachKind) {
   std::vector<std::thread> threads;
   for (int i = 0; i < 8; ++i) {
     threads.emplace_back([i] {
-      RecordProxyFallback({1, "p" + std::to_string(i), 80});
-      RecordResolverFallback({1, "127.0.0.5" + std::to_string(i % 6 + 3)});
+      ProcessRoutes().RecordProxyFallback({1, "p" + std::to_string(i), 80});
+      ProcessRoutes().RecordResolverFallback({1, "127.0.0.5" + std::to_string(i % 6 + 3)});
     });
   }
   for (auto& t : threads)

@@ -11,6 +11,7 @@
 
 #include "net/DnsMessage.h"
 #include "net/NetworkApi.h"
+#include "net/ProxyList.h"
 
 namespace orvane::test {
 
@@ -21,6 +22,7 @@ class FakeNetworkApi : public INetworkApi {
   bool dnsServersOk = true;
   std::vector<std::string> dnsServers;
   uint16_t queryId = 0x0BAD;
+  std::string proxyList;  // the user's fixed proxy list, as WinHTTP hands it out
   bool failOpen = false;
   bool failNonBlocking = false;
   bool failBlocking = false;
@@ -55,6 +57,10 @@ class FakeNetworkApi : public INetworkApi {
     if (ParseIPv4(host, address)) return true;
     auto it = hosts.find(host);
     return it != hosts.end() && ParseIPv4(it->second, address);
+  }
+  void UserProxy(const std::string&, ProxySettings* proxy) override {
+    proxy->type = kProxyDirect;
+    ParseProxyList(proxyList, proxy);
   }
   bool DnsServers(std::vector<std::string>* servers) override {
     if (!dnsServersOk) return false;

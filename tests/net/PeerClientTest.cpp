@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "BuildConfig.h"
-#include "app/AppGlobals.h"
+#include "net/ConnectionRoutes.h"
 #include "net/DnsResolver.h"
 #include "net/HttpWire.h"
 #include "net/NetworkApi.h"
@@ -28,13 +28,12 @@ const char kFaults[] = "127.0.0.30";
 
 class Peers : public ::testing::Test {
  protected:
-  Peers() : loggerScope_(&logger_) { ResetNetworkCheckReports(); }
+  Peers() : loggerScope_(&logger_) { ProcessRoutes().Reset(); }
 
   std::vector<std::string> Events() { return logger_.Events(); }
 
-  AppGlobalsScope globals_;
   test::RecordingLogger logger_;
-  ScopedLoggerOverride loggerScope_;
+  ScopedEventSink loggerScope_;
 };
 
 TEST_F(Peers, NginxBodiesWithLengthAndChunked) {
@@ -290,7 +289,7 @@ TEST_F(Peers, ResolverFallbackEndToEnd) {
     EXPECT_EQ(http.resolver().mode, 1);
     EXPECT_EQ(http.GetBody(host, "/small.txt"), test::kSmallTxt);
   }
-  EXPECT_EQ(GetAppGlobals()->Resolver().server, config::kPublicDns[0]);
+  EXPECT_EQ(ProcessRoutes().Resolver().server, config::kPublicDns[0]);
   EXPECT_EQ(Events(), std::vector<std::string>{"event vNetworkCheck {conn_type=1, host_name=" +
                                                std::string(config::kPublicDns[0]) +
                                                ", network_type=DNS解析}"});

@@ -11,7 +11,7 @@
 #include <memory>
 #include <thread>
 
-#include "app/AppGlobals.h"
+#include "net/ConnectionRoutes.h"
 #include "net/NetworkCheck.h"
 #include "net/PeerTest.h"
 #include "net/ProxyConfig.h"
@@ -28,13 +28,12 @@ const char kBlocked[] = "blocked.orvane.test";
 
 class ProxyPeers : public ::testing::Test {
  protected:
-  ProxyPeers() : loggerScope_(&logger_) { ResetNetworkCheckReports(); }
+  ProxyPeers() : loggerScope_(&logger_) { ProcessRoutes().Reset(); }
 
   std::vector<std::string> Events() { return logger_.Events(); }
 
-  AppGlobalsScope globals_;
   test::RecordingLogger logger_;
-  ScopedLoggerOverride loggerScope_;
+  ScopedEventSink loggerScope_;
 };
 
 TEST_F(ProxyPeers, FallbackThroughTheUsersProxyEndToEnd) {
@@ -45,7 +44,7 @@ TEST_F(ProxyPeers, FallbackThroughTheUsersProxyEndToEnd) {
     EXPECT_EQ(http.connectFailures(), 1);  // the direct connect failed
     EXPECT_EQ(http.proxy().type, 1);
   }
-  ProxySettings stored = GetAppGlobals()->Proxy();
+  ProxySettings stored = ProcessRoutes().Proxy();
   EXPECT_EQ(stored.type, 1);
   EXPECT_EQ(stored.host, "127.0.0.20");
   EXPECT_EQ(stored.port, 8888);
@@ -75,7 +74,7 @@ TEST_F(ProxyPeers, ProxiesThatDoNotOpenTheTunnel) {
     EXPECT_EQ(FailureOf([&] { http.GetBody(kBlocked, "/small.txt"); }), c.failure) << c.list;
   }
   EXPECT_TRUE(Events().empty());
-  EXPECT_EQ(GetAppGlobals()->Proxy().type, 0);
+  EXPECT_EQ(ProcessRoutes().Proxy().type, 0);
 }
 
 TEST_F(ProxyPeers, TunnelAnswerInTwoPieces) {

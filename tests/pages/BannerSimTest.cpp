@@ -5,12 +5,12 @@
 
 #include <memory>
 
-#include "app/AppGlobals.h"
 #include "server/BannerSource.h"
 #include "support/VendorSim.h"
 #include "ui/DibSurface.h"
+#include "ui/DisplayScale.h"
 #include "ui/MovieResource.h"
-#include "ui/UiMessages.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 namespace {
@@ -21,7 +21,7 @@ std::string Naming(const std::string& picture) {
 }
 
 TEST(BannerWithTheSimulator, EachPictureAsItShould) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   GdiplusSession gdiplus;
   ASSERT_TRUE(gdiplus.ok());
   HWND host =

@@ -2,10 +2,10 @@
 // 1.5 (the begin page is checked on screen by the gallery's test).
 #include <gtest/gtest.h>
 
-#include "app/AppGlobals.h"
 #include "pages/CustomeView.h"
 #include "pages/DialogViews.h"
 #include "support/RecordingLogger.h"
+#include "ui/DisplayScale.h"
 #include "ui/GeometryPrinting.h"
 #include "ui/ResourceMgr.h"
 
@@ -20,13 +20,13 @@ class NoImages : public IResourceMgr {
 };
 
 struct PageGeometry : ::testing::TestWithParam<double> {
-  AppGlobalsScope globals;
+  DisplayScaleScope display;
   test::RecordingLogger logger;
   ScopedLoggerOverride quiet{&logger};
   NoImages skin;
   HWND host = nullptr;
 
-  void SetUp() override { GetAppGlobals()->uiScale = GetParam(); }
+  void SetUp() override { display.record().uiScale = GetParam(); }
   void TearDown() override { ::DestroyWindow(host); }
   HWND Host(int width, int height) {
     const double s = GetParam();

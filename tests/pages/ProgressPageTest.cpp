@@ -2,14 +2,14 @@
 // them, and hiding to the notification area and back.
 #include <gtest/gtest.h>
 
-#include "app/AppGlobals.h"
 #include "pages/PageMessages.h"
 #include "pages/ProgressView.h"
 #include "support/RecordingLogger.h"
+#include "ui/DisplayScale.h"
 #include "ui/GeometryPrinting.h"
 #include "ui/MovieResource.h"
 #include "ui/ResourceMgr.h"
-#include "ui/UiMessages.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 namespace {
@@ -21,14 +21,14 @@ class NoImages : public IResourceMgr {
 };
 
 struct ProgressPage : ::testing::TestWithParam<double> {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   test::RecordingLogger logger;
   ScopedLoggerOverride quiet{&logger};
   NoImages skin;
   HWND host = nullptr;
 
   void SetUp() override {
-    GetAppGlobals()->uiScale = GetParam();
+    CurrentDisplayScale()->uiScale = GetParam();
     const int w = static_cast<int>(600 * GetParam()), h = static_cast<int>(400 * GetParam());
     host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, w, h, nullptr, nullptr, nullptr,
                              nullptr);

@@ -365,7 +365,7 @@ InProcess OpenInProcess(const wchar_t* given,
                         const std::wstring& url,
                         IBrowserFacts* facts = nullptr) {
   test::RecordingLogger logger;
-  ScopedLoggerOverride use(&logger);
+  ScopedEventSink use(&logger);
   CSystemBrowserFacts system;
   int type = OpenUrlInBrowser(given, url.c_str(), facts ? *facts : system);
   return {type, logger.Lines()};

@@ -19,7 +19,7 @@ int main() {
   orvane::test::RecordingLogger logger;
   int type = 0;
   {
-    orvane::ScopedLoggerOverride use(&logger);
+    orvane::ScopedEventSink use(&logger);
     type = orvane::OpenUrlInBrowser(argv[1], argv[2]);
   }
   std::string out = "type " + std::to_string(type) + "\n";

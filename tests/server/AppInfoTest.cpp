@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/SystemInfo.h"
 #include "support/WineTestSupport.h"
 

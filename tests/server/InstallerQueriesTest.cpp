@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildConfig.h"
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/SystemInfo.h"
 #include "support/InstallerWindows.h"
 #include "support/VendorSim.h"

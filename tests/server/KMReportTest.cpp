@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "BuildConfig.h"
-#include "app/AppGlobals.h"
 #include "platform/CacheFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/MacAddress.h"
 #include "platform/Md5.h"
+#include "server/ServerInfo.h"
 #include "support/RecordingLogger.h"
 #include "support/VendorSim.h"
 #include "support/WineTestSupport.h"
@@ -45,7 +45,8 @@ std::string Part(const std::string& name, const std::string& value) {
 
 struct Report : ::testing::Test {
   Report() {
-    GetAppGlobals()->SetChannel("huawei00");
+    setup.channel = "huawei00";
+    setup.mid = logger.GetMid();
     setup.uidModule = test::HostPath(ORVANE_KMUID_DLL);
     setup.serverInfo = &server;
     ::SetEnvironmentVariableA("ORVANE_TEST_KMUID", nullptr);
@@ -54,7 +55,6 @@ struct Report : ::testing::Test {
 
   test::RecordingLogger logger;
   ScopedLoggerOverride useLogger{&logger};
-  AppGlobalsScope globals;
   FakeServerInfo server;
   ReportSetup setup;
 };
@@ -173,6 +173,18 @@ TEST_F(Report, FindsTheModuleInTheCacheFolder) {
   CKMReportThread none(nullptr, setup);
   EXPECT_EQ(ExitCode(none), 1);
   EXPECT_TRUE(test::SimRequests().empty());
+}
+
+// the welcome answer comes from the query start-up ran; without one (none
+// ran in this process) there is no product name, and nothing is sent
+TEST_F(Report, WithoutAWelcomeAnswerNothingIsSent) {
+  test::SetSimScenario("{}");
+  setup.serverInfo = nullptr;
+  ASSERT_EQ(CServerInfo::Instance(), nullptr);
+  CKMReportThread report(nullptr, setup);
+  EXPECT_EQ(ExitCode(report), 1);
+  EXPECT_EQ(report.failure(), "get uid or product_name failed");
+  EXPECT_TRUE(test::SimRequestsTo("conversion").empty());
 }
 
 }  // namespace

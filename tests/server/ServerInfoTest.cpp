@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "BuildConfig.h"
-#include "app/AppGlobals.h"
 #include "support/RecordingLogger.h"
 #include "support/VendorSim.h"
 #include "support/WineTestSupport.h"
@@ -17,11 +16,11 @@ using test::WaitStatus;
 constexpr DWORD kQueryWaitMs = 30000;
 
 struct WelcomeQuery : ::testing::Test {
-  void SetChannel(const std::string& channel) { GetAppGlobals()->SetChannel(channel); }
+  void SetChannel(const std::string& name) { channel = name; }
 
   test::RecordingLogger logger;
   ScopedLoggerOverride useLogger{&logger};
-  AppGlobalsScope globals;
+  std::string channel;
 };
 
 TEST_F(WelcomeQuery, AsksForTheChannelsPageAndHoldsTheAnswer) {
@@ -30,7 +29,7 @@ TEST_F(WelcomeQuery, AsksForTheChannelsPageAndHoldsTheAnswer) {
       "advertisingAccountName":"hw_account","kelmorOcpc":true}}}})");
   SetChannel("huawei00");
   CServerInfo info;
-  ASSERT_TRUE(info.Start());
+  ASSERT_TRUE(info.Start(channel));
   ASSERT_EQ(WaitStatus(info, kQueryWaitMs), 1) << info.failure();
 
   std::vector<test::SimRequest> sent = test::SimRequestsTo("welcome");
@@ -51,7 +50,7 @@ TEST_F(WelcomeQuery, NoChannelAsksNothing) {
   test::SetSimScenario("{}");
   SetChannel("");
   CServerInfo info;
-  ASSERT_TRUE(info.Start());
+  ASSERT_TRUE(info.Start(channel));
   EXPECT_EQ(WaitStatus(info, kQueryWaitMs), 1);
   EXPECT_STREQ(info.GetWelcomeUrl(), "");
   EXPECT_FALSE(info.GetKelmorOcpc());
@@ -85,7 +84,7 @@ TEST_F(WelcomeQuery, AnswersAndTheirOutcomes) {
     SCOPED_TRACE(c.scenario);
     test::SetSimScenario(c.scenario);
     CServerInfo info;
-    ASSERT_TRUE(info.Start());
+    ASSERT_TRUE(info.Start(channel));
     EXPECT_EQ(WaitStatus(info, kQueryWaitMs), c.status) << info.failure();
     if (c.status != 1) continue;
     EXPECT_STREQ(info.GetWelcomeUrl(), c.welcomeUrl);
@@ -99,7 +98,7 @@ TEST_F(WelcomeQuery, GivesUpAfterThreeEmptyAnswers) {
   SetChannel("tengxun0");
   test::SetSimScenario(R"({"welcome":{"reply":"status","status":500}})");
   CServerInfo info;
-  ASSERT_TRUE(info.Start());
+  ASSERT_TRUE(info.Start(channel));
   EXPECT_EQ(WaitStatus(info, kQueryWaitMs), 2);
   EXPECT_EQ(info.failure(), "parse decrypt data error");
   ::Sleep(700);
@@ -114,7 +113,7 @@ TEST_F(WelcomeQuery, GivesUpAfterThreeEmptyAnswers) {
   // the third attempt still counts
   test::SetSimScenario(R"({"welcome":{"fail_first":2,"fail_reply":"close"}})");
   CServerInfo third;
-  ASSERT_TRUE(third.Start());
+  ASSERT_TRUE(third.Start(channel));
   EXPECT_EQ(WaitStatus(third, kQueryWaitMs), 1) << third.failure();
   EXPECT_STREQ(third.GetAdvertisingAccountName(), "acct_tengxun0");
   EXPECT_EQ(test::SimRequestsTo("welcome").size(), 3u);
@@ -124,7 +123,7 @@ TEST_F(WelcomeQuery, StopEndsAQueryWaitingOnASilentServer) {
   SetChannel("huawei00");
   test::SetSimScenario(R"({"welcome":{"reply":"silent"}})");
   CServerInfo info;
-  ASSERT_TRUE(info.Start());
+  ASSERT_TRUE(info.Start(channel));
   ASSERT_TRUE(test::WaitForSimRequests("welcome", 1, kQueryWaitMs));
   DWORD start = ::GetTickCount();
   info.Stop();

@@ -1,6 +1,6 @@
 #include "support/InstallerWindows.h"
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "support/WineTestSupport.h"
 
 namespace orvane::test {

@@ -10,8 +10,8 @@
 #include <iostream>
 #include <set>
 
-#include "app/ProductIdentity.h"
-#include "app/StartupRules.h"
+#include "config/ProductIdentity.h"
+#include "download/DownloadRules.h"
 #include "platform/CacheFolders.h"
 #include "platform/FileStream.h"
 #include "platform/FileSystem.h"

@@ -6,15 +6,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/AppGlobals.h"
-#include "app/WindowMessages.h"
 #include "platform/Error.h"
 #include "ui/BaseWindow.h"
 #include "ui/ButtonResource.h"
+#include "ui/DisplayScale.h"
 #include "ui/EditResource.h"
 #include "ui/ImageResource.h"
 #include "ui/SpacerResource.h"
 #include "ui/TextResource.h"
+#include "ui/ViewMessages.h"
 #include "ui/WidgetTestSupport.h"
 
 namespace orvane {
@@ -105,7 +105,7 @@ bool NeedsPaint(HWND hwnd) {
 }
 
 struct View : ::testing::Test {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   GdiplusSession gdiplus;
   FixedDisplay display;
   HostWindow host{600, 400, &display};

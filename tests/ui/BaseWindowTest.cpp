@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/AppGlobals.h"
+#include "ui/DisplayScale.h"
 
 namespace orvane {
 namespace {
@@ -85,7 +85,7 @@ TEST_F(Window, SizedAndCentredForTheDisplay) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    AppGlobalsScope globals;
+    DisplayScaleScope displayScale;
     display.haveArea = c.haveArea;
     display.desktop = c.desktop;
     display.horz = c.horz;
@@ -96,23 +96,23 @@ TEST_F(Window, SizedAndCentredForTheDisplay) {
     EXPECT_EQ(r.top, c.y);
     EXPECT_EQ(r.right - r.left, c.width);
     EXPECT_EQ(r.bottom - r.top, c.height);
-    EXPECT_DOUBLE_EQ(GetAppGlobals()->uiScale, c.scale);
+    EXPECT_DOUBLE_EQ(CurrentDisplayScale()->uiScale, c.scale);
   }
 }
 
 TEST_F(Window, DisplayRatioIsAskedOncePerSession) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   display.desktop = 2880;
   Make();
   Make(400, 200);
   EXPECT_EQ(display.asked, 1);
-  EXPECT_DOUBLE_EQ(GetAppGlobals()->displayRatio, 1.5);
+  EXPECT_DOUBLE_EQ(CurrentDisplayScale()->displayRatio, 1.5);
   const RECT dialog = WindowRect(made.back());
   EXPECT_EQ(dialog.right - dialog.left, 600);
 }
 
 TEST_F(Window, PopupWithTheProductTitle) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   auto main = Make();
   HWND hwnd = main->hwnd();
   EXPECT_EQ(::GetWindowLongW(hwnd, GWL_STYLE) & (WS_POPUP | WS_CAPTION | WS_VISIBLE), WS_POPUP);
@@ -129,7 +129,7 @@ TEST_F(Window, PopupWithTheProductTitle) {
 }
 
 TEST_F(Window, MessagesDuringCreationGoToDefWindowProc) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   auto window = Make();
   for (UINT msg : {WM_NCCREATE, WM_CREATE, WM_NCCALCSIZE}) {
     EXPECT_EQ(std::count(seen.begin(), seen.end(), msg), 0) << msg;
@@ -140,7 +140,7 @@ TEST_F(Window, MessagesDuringCreationGoToDefWindowProc) {
 }
 
 TEST_F(Window, SecondRegistrationOfAClassSucceeds) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   auto first = Make();
   auto second = Make();
   EXPECT_NE(first->hwnd(), second->hwnd());
@@ -148,7 +148,7 @@ TEST_F(Window, SecondRegistrationOfAClassSucceeds) {
 }
 
 TEST_F(Window, CreateFailures) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   RecordingWindow badClass(600, 400, &display, &seen);
   EXPECT_FALSE(badClass.Create(L"", nullptr));
   EXPECT_EQ(badClass.hwnd(), nullptr);
@@ -159,7 +159,7 @@ TEST_F(Window, CreateFailures) {
 }
 
 TEST_F(Window, ResizeRescalesAndRecentres) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   display.desktop = 2880;
   RecordingWindow unborn(600, 400, &display, &seen);
   EXPECT_FALSE(unborn.Resize(400, 200));
@@ -167,21 +167,21 @@ TEST_F(Window, ResizeRescalesAndRecentres) {
   EXPECT_EQ(unborn.baseHeight(), 200u);
 
   auto window = Make();
-  GetAppGlobals()->uiScale = 1.0;
+  CurrentDisplayScale()->uiScale = 1.0;
   EXPECT_TRUE(window->Resize(400, 200));
   const RECT r = WindowRect(window->hwnd());
   EXPECT_EQ(r.right - r.left, 600);
   EXPECT_EQ(r.bottom - r.top, 300);
   EXPECT_EQ(r.left, 960 - 300);
   EXPECT_EQ(r.top, 520 - 150);
-  EXPECT_DOUBLE_EQ(GetAppGlobals()->uiScale, 1.5);
+  EXPECT_DOUBLE_EQ(CurrentDisplayScale()->uiScale, 1.5);
 
   ::DestroyWindow(window->hwnd());
   EXPECT_FALSE(window->Resize(600, 400));
 }
 
 TEST_F(Window, ObjectGoneBeforeItsWindow) {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   auto window = Make();
   HWND hwnd = window->hwnd();
   // the dialogs post WM_CLOSE to themselves and then delete their object

@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "app/AppGlobals.h"
 #include "ui/CachedBitmap.h"
+#include "ui/DisplayScale.h"
 #include "ui/ImageResource.h"
 #include "ui/WidgetPainter.h"
 #include "ui/WidgetTestSupport.h"
@@ -17,7 +17,7 @@ using test::Near;
 using test::SolidImage;
 
 struct CachedBitmapTest : ::testing::Test {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   GdiplusSession gdiplus;
   void SetUp() override { ASSERT_TRUE(gdiplus.ok()); }
 };
@@ -49,7 +49,7 @@ TEST_F(CachedBitmapTest, CopyMatchesTheDirectDraw) {
   styles[0].borderWidth = 1;
   styles[0].borderColor = 0xFF00FF00;
   for (double scale : {1.0, 1.5}) {
-    GetAppGlobals()->uiScale = scale;
+    CurrentDisplayScale()->uiScale = scale;
     CImageResource cached(0, kKindBackground, &styles);
     cached.SetImage(overlay.get());
     cached.SetRect(10, 10, 190, 130);

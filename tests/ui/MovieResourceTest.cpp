@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "app/AppGlobals.h"
+#include "ui/DisplayScale.h"
 #include "ui/GifBytes.h"
 #include "ui/MovieResource.h"
 #include "ui/WidgetTestSupport.h"
@@ -72,7 +72,7 @@ class FakeSource : public IMovieSource {
 };
 
 struct MovieTest : ::testing::Test {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   GdiplusSession gdiplus;
   GdipImage fallback = SolidImage(40, 20, kFallback);
   HWND host = nullptr;

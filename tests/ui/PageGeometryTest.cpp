@@ -5,9 +5,9 @@
 #include <memory>
 #include <vector>
 
-#include "app/AppGlobals.h"
 #include "ui/ButtonResource.h"
 #include "ui/CheckboxResource.h"
+#include "ui/DisplayScale.h"
 #include "ui/EditResource.h"
 #include "ui/GeometryPrinting.h"
 #include "ui/ImageResource.h"
@@ -43,7 +43,7 @@ void ExpectScaled(const IntRect& got, const IntRect& design, double scale, const
 }
 
 struct PageGeometry : ::testing::TestWithParam<double> {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   HWND parent = ::CreateWindowExW(0,
                                   L"STATIC",
                                   L"",
@@ -58,7 +58,7 @@ struct PageGeometry : ::testing::TestWithParam<double> {
                                   nullptr);
   ~PageGeometry() override { ::DestroyWindow(parent); }
   double scale() const { return GetParam(); }
-  void SetUp() override { GetAppGlobals()->uiScale = scale(); }
+  void SetUp() override { CurrentDisplayScale()->uiScale = scale(); }
 };
 
 TEST_P(PageGeometry, CustomInstallPage) {

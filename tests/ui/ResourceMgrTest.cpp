@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/ZipTestSupport.h"
 #include "support/RecordingLogger.h"
 #include "support/WineTestSupport.h"
-#include "ui/ZipTestSupport.h"
 
 namespace orvane {
 namespace {
@@ -67,7 +67,7 @@ UINT Width(Gdiplus::GpImage* image) {
 
 struct ResourceMgrTest : ::testing::Test {
   test::RecordingLogger log;
-  ScopedLoggerOverride useLog{&log};
+  ScopedEventSink useLog{&log};
   ScratchDir dir;
   std::wstring cache = dir.path() + L"\\";
   std::wstring images = cache + L"images";
@@ -117,7 +117,7 @@ TEST_F(ResourceMgrTest, LeftoverImagesFolderIsUsedWithoutUnpacking) {
   LeaveSkinBehind();
   ASSERT_TRUE(::DeleteFileW(archive.c_str()));
   test::RecordingLogger second;
-  ScopedLoggerOverride useSecond(&second);
+  ScopedEventSink useSecond(&second);
   ResourceMgrPtr mgr(CreateResourceMgr(WithoutSkin()));
   ASSERT_TRUE(mgr);
   EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kMissing, kCreated}));
@@ -168,7 +168,7 @@ TEST_F(ResourceMgrTest, CraftedArchiveWritesNothingOutsideTheImagesFolder) {
     DeleteTree(images);
     MakeZip(archive, {{"ok.png", "ok"}, {name, "evil"}});
     test::RecordingLogger attempt;
-    ScopedLoggerOverride useAttempt(&attempt);
+    ScopedEventSink useAttempt(&attempt);
     // without a stored skin to fall back on, the manager cannot be made
     EXPECT_EQ(CreateResourceMgr(WithoutSkin()), nullptr);
     EXPECT_EQ(attempt.Lines(), (std::vector<std::string>{kStart, kUnpack, kUnpack, kFailed}));
@@ -222,7 +222,7 @@ TEST_F(ResourceMgrTest, LookupIsExactAndDecodesOnce) {
   ResourceMgrPtr mgr(CreateResourceMgr(WithSkin()));
   ASSERT_TRUE(mgr);
   test::RecordingLogger lookups;
-  ScopedLoggerOverride useLookups(&lookups);
+  ScopedEventSink useLookups(&lookups);
 
   Gdiplus::GpImage* logo = mgr->GetImage(L"logo.png");
   ASSERT_NE(logo, nullptr);
@@ -246,7 +246,7 @@ TEST_F(ResourceMgrTest, UndecodableFileGivesNoImageAndNoReport) {
   ResourceMgrPtr mgr(CreateResourceMgr(WithoutSkin()));
   ASSERT_TRUE(mgr);
   test::RecordingLogger lookups;
-  ScopedLoggerOverride useLookups(&lookups);
+  ScopedEventSink useLookups(&lookups);
   EXPECT_EQ(mgr->GetImage(L"broken.png"), nullptr);
   EXPECT_EQ(mgr->GetImage(L"broken.png"), nullptr);
   EXPECT_TRUE(lookups.Lines().empty());

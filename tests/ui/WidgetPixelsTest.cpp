@@ -4,10 +4,10 @@
 #include <memory>
 #include <vector>
 
-#include "app/AppGlobals.h"
 #include "support/WineTestSupport.h"
 #include "ui/ButtonResource.h"
 #include "ui/CheckboxResource.h"
+#include "ui/DisplayScale.h"
 #include "ui/ProgressResource.h"
 #include "ui/TextResource.h"
 #include "ui/WidgetTestSupport.h"
@@ -29,7 +29,7 @@ constexpr uint32_t kGreen = 0xFF00FF00;
 constexpr uint32_t kMagenta = 0xFFFF00FF;
 
 struct WidgetPixels : ::testing::Test {
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
   GdiplusSession gdiplus;
   std::unique_ptr<DibSurface> surface;
 
@@ -43,7 +43,7 @@ struct WidgetPixels : ::testing::Test {
     ASSERT_TRUE(surface->ok());
   }
   uint32_t At(int x, int y) { return surface->Pixel(x, y); }
-  void SetScale(double s) { GetAppGlobals()->uiScale = s; }
+  void SetScale(double s) { CurrentDisplayScale()->uiScale = s; }
 };
 
 // the install button of the begin page

@@ -28,12 +28,12 @@
 
 #include "GalleryPages.h"
 #include "GallerySheets.h"
-#include "app/AppGlobals.h"
 #include "platform/FileSystem.h"
 #include "platform/StringConv.h"
 #include "platform/StringUtil.h"
 #include "ui/BaseWindow.h"
 #include "ui/DibSurface.h"
+#include "ui/DisplayScale.h"
 #include "ui/ResourceMgr.h"
 
 namespace orvane {
@@ -102,7 +102,12 @@ class GalleryWindow : public IBaseWindow {
       return false;
     }
     ::InvalidateRect(hwnd_, nullptr, TRUE);
-    if (sheet_.dialog) sheet_.dialog->ShowOver(hwnd_);
+    if (sheet_.dialog) {
+      sheet_.dialog->ShowOver(hwnd_);
+      // above the topmost gallery window on screen, whatever the stacking
+      ::SetWindowPos(sheet_.dialog->hwnd(), HWND_TOPMOST, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
+    }
     ::SetTimer(hwnd_, kInfoTimer, 300, nullptr);
     return true;
   }
@@ -160,7 +165,7 @@ class GalleryWindow : public IBaseWindow {
     text += "window " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
             std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) + "\n";
     char scale[32];
-    std::snprintf(scale, sizeof(scale), "scale %.4f\n", GetAppGlobals()->uiScale);
+    std::snprintf(scale, sizeof(scale), "scale %.4f\n", CurrentDisplayScale()->uiScale);
     text += scale;
     text += "widgets " + std::to_string(sheet_.view->widgetCount()) + "\n";
     for (const auto& [name, rect] : sheet_.named) {
@@ -235,7 +240,7 @@ std::string Bench(GalleryWindow& window, int runs) {
 
 int Run() {
   const Options options = ParseOptions();
-  AppGlobalsScope globals;
+  DisplayScaleScope displayScale;
 
   wchar_t temp[MAX_PATH + 1] = {};
   ::GetTempPathW(MAX_PATH, temp);

@@ -10,7 +10,7 @@
 #include "ui/ResourceMgr.h"
 #include "ui/SpacerResource.h"
 #include "ui/TextResource.h"
-#include "ui/UiMessages.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 

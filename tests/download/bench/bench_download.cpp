@@ -70,7 +70,7 @@ int wmain(int argc, wchar_t** argv) {
   orvane::InstallSettings settings(folder + L"config.ini");
   orvane::DownloadEnvironment env;
   env.pkgInfo = &pkg;
-  env.settings = &settings;
+  env.remembered = &settings;
   env.cacheRoot = folder;
   orvane::ScopedDownloadEnvironment envScope(&env);
 

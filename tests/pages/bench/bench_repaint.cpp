@@ -15,16 +15,16 @@
 #include <string>
 #include <vector>
 
-#include "app/AppGlobals.h"
 #include "pages/BeginView.h"
 #include "pages/ProgressView.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "support/RecordingLogger.h"
 #include "ui/BaseWindow.h"
+#include "ui/DisplayScale.h"
 #include "ui/MovieResource.h"
 #include "ui/ResourceMgr.h"
-#include "ui/UiMessages.h"
+#include "ui/ViewMessages.h"
 
 namespace orvane {
 namespace {
@@ -112,7 +112,7 @@ int Run(const std::wstring& installer, int runs) {
     char pct[8];
     std::snprintf(pct, sizeof(pct), "%d", static_cast<int>(ratio * 100 + 0.5));
     for (const char* page : {"begin", "progress"}) {
-      AppGlobalsScope session;
+      DisplayScaleScope session;
       ResourceMgrPtr resources(CreateResourceMgr({cache, skin.get()}));
       RatioDisplay display(ratio);
       BenchWindow window(&display);

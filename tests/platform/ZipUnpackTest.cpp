@@ -1,4 +1,4 @@
-#include "ui/ZipUnpack.h"
+#include "platform/ZipUnpack.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/ZipTestSupport.h"
 #include "support/WineTestSupport.h"
-#include "ui/ZipTestSupport.h"
 
 namespace orvane {
 namespace {

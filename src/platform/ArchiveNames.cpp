@@ -1,4 +1,4 @@
-#include "ui/ArchiveNames.h"
+#include "platform/ArchiveNames.h"
 
 namespace orvane {
 

@@ -1,4 +1,4 @@
-#include "ui/ZipUnpack.h"
+#include "platform/ZipUnpack.h"
 
 #include <windows.h>
 
@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/ArchiveNames.h"
 #include "platform/StringConv.h"
-#include "ui/ArchiveNames.h"
 
 namespace orvane {
 
