@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <iostream>
+
 #include "BuildConfig.h"
+#include "net/FakeNetworkApi.h"
 #include "platform/SystemInfo.h"
+#include "support/Guarded.h"
 #include "support/VendorSim.h"
 #include "support/WineTestSupport.h"
 
@@ -176,6 +180,27 @@ TEST(PkgInfoQuery, StopDuringThePauseOfAnUnreachableGateway) {
   EXPECT_LT(::GetTickCount() - start, 10000u);
   EXPECT_EQ(info.GetStatus(), 2);
   EXPECT_EQ(info.failure(), "user cancel");
+}
+
+// The gateway's name never resolves (a system resolver that gets no
+// answer). The stop ends the query all the same, at once and without ending
+// its thread forcibly: the worker reports the cancel itself, which a thread
+// ended from outside never does. The lookup is left to its own thread.
+TEST(PkgInfoQuery, StopEndsAQueryWhoseNameNeverResolves) {
+  test::FakeNetworkApi net;
+  ScopedNetworkApiOverride useNet(&net);
+  net.HoldLookups();
+  CPkgInfo info;
+  ASSERT_TRUE(info.Start());
+  ASSERT_TRUE(test::WaitUntil([&] { return net.held() == 1; }));
+  test::Guarded stop = test::RunGuarded([&] { info.Stop(); }, [&] { net.Release(); }, 10.0);
+  std::cout << "stop with the query in a lookup took " << stop.seconds << " s\n";
+  EXPECT_LT(stop.seconds, 1.0);
+  EXPECT_EQ(info.GetStatus(), 2);
+  EXPECT_EQ(info.failure(), "user cancel");
+  EXPECT_EQ(net.held(), 1);
+  EXPECT_TRUE(net.connects.empty());
+  net.Drain();
 }
 
 TEST(PkgInfoQuery, StartsWithTheDefaults) {
