@@ -56,6 +56,10 @@ CDownloadThread::~CDownloadThread() {
   CloseSocket();
 }
 
+bool CDownloadThread::AbortRequested() const {
+  return CTCPClient::AbortRequested() || state_ == kCancelled || owner_->Stopping();
+}
+
 void CDownloadThread::ThrowIfCancelled() const {
   if (state_ == kCancelled) throw Error("User cancel thread");
 }
@@ -68,21 +72,25 @@ void CDownloadThread::Pause(int ms) const {
 int CDownloadThread::Run() {
   try {
     Sleep(10);
-    int connectFailures = 0;
+    // the client's own count: Connect adds one for its first failed try,
+    // this loop one for the attempt, so the user's proxy is consulted at
+    // every failed attempt and the sixth one in a row ends the worker
+    set_connectFailures(0);
     for (int attempt = 0; attempt < maxAttempts_; ++attempt) {
       ThrowIfCancelled();
       try {
         Connect();
       } catch (const std::exception&) {
         ThrowIfCancelled();
-        if (++connectFailures > kMaxConnectFailures) {
+        set_connectFailures(connectFailures() + 1);
+        if (connectFailures() > kMaxConnectFailures) {
           SendDownloadError(kWorkerError, "连接错误");
           throw Error("Connect failed");
         }
         Sleep(kConnectPauseMs);
         continue;
       }
-      connectFailures = 0;
+      set_connectFailures(0);
       bool complete = false;
       if (SendRangeRequest()) complete = ReceiveRange();
       CloseSocket();

@@ -59,6 +59,7 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   bool OnPackageInfo() override;
   bool OnUrlInfo(const UrlInfo& info) override;
   bool WriteRange(int index, int64_t offset, const char* data, uint32_t size) override;
+  bool Stopping() const override { return state_ == kDestroying; }
 
   // for tests: the segment table as "start-end" pieces, under the lock
   std::vector<std::pair<int64_t, int64_t>> SegmentRanges();
