@@ -140,7 +140,8 @@ bool CDownloadThread::ReceiveRange() {
         if (bufferFill_ >= kMaxRangeHead) return false;
         continue;
       }
-      RangeAnswer answer = ReadRangeAnswer(std::string(buffer_.get(), headEnd), position_);
+      RangeAnswer answer =
+          ReadRangeAnswer(std::string(buffer_.get(), headEnd), position_, owner_->PackageSize());
       if (answer.kind == RangeAnswer::kRedirect) {
         // the next attempt asks the new location for the same range
         current_ = ParseUrl(ResolveLocation(current_, answer.location));
