@@ -88,6 +88,11 @@ struct SdkSettings {
 class CLoggerServer : public ILoggerServer {
  public:
   static CLoggerServer& GetInstance();
+  // The end of telemetry for the process, when GetInstance built the logger:
+  // nothing more is recorded, the SDK gets its last upload (qlxFree, bounded
+  // by the SDK) and a release under way is waited for, 3 s at most. For an
+  // exit that does not run the static destructors.
+  static void ShutdownInstance();
 
   explicit CLoggerServer(const SdkSettings& settings);
   ~CLoggerServer() override;
