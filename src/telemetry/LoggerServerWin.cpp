@@ -54,6 +54,8 @@ struct CLoggerServer::Impl {
   std::atomic<bool> configured{false};
   PerThreadProperties properties;
   std::string lastError;
+  SdkRoute route;
+  bool routeSet = false;
   // the threads of released handles whose qlxFree may still run
   std::vector<UniqueHandle> releases;
   bool shutDown = false;
@@ -75,6 +77,14 @@ struct CLoggerServer::Impl {
     ConfigureSdk(settings, sdk.core.get(), &Impl::OnCrash, owner);
     crashHandlerSet = settings.crashReport && sdk.core->enableCrashReport;
     configured = true;
+    ApplyRoute();
+  }
+
+  // the routes the installer found, once it found any; the lock is held
+  void ApplyRoute() {
+    if (!routeSet || !configured || !sdk.core || !sdk.core->setNetRoute) return;
+    sdk.core->setNetRoute(route.proxyType, route.proxyHost.c_str(), route.proxyPort,
+                          route.resolverMode, route.dnsServer.c_str());
   }
 
   const MiscExports* Misc() const { return configured ? sdk.misc.get() : nullptr; }
@@ -342,6 +352,13 @@ int CLoggerServer::ShellExecAsUser(const std::string& verb,
   ShellExecAsUserFn fn = impl_->UserLaunch();
   if (!fn || verb.empty() || file.empty()) return 0;
   return fn(verb.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
+}
+
+void CLoggerServer::SetUploadRoute(const SdkRoute& route) {
+  XMutexLock hold(impl_->lock);
+  impl_->route = route;
+  impl_->routeSet = true;
+  impl_->ApplyRoute();
 }
 
 std::string CLoggerServer::LastSdkError() const {
