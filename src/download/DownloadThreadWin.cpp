@@ -126,7 +126,11 @@ bool CDownloadThread::ReceiveRange() {
   bufferFill_ = 0;
   bool headPending = true;
   for (;;) {
-    ThrowIfCancelled();
+    if (state_ == kCancelled) {
+      // what arrived is written before the connection is given up
+      if (!headPending) FlushBuffer();
+      ThrowIfCancelled();
+    }
     // as much as fits: one receive costs about the same whatever its size
     int n = RecvSome(buffer_.get() + bufferFill_, kBufferSize - bufferFill_);
     if (n <= 0) {

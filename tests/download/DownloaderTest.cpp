@@ -243,6 +243,12 @@ TEST(Downloader, ReleaseWhileAWorkerWaitsForData) {
     EXPECT_EQ(d->Poll(), CDownloader::kRunning);
     Sleep(50);
   }
+  // the probe's HEAD and both workers' requests arrived: both wait for data
+  std::vector<std::string> log = FaultLog(tag);
+  std::sort(log.begin(), log.end());
+  ASSERT_EQ(log, (std::vector<std::string>{"GET bytes=0-49999", "GET bytes=50000-99999", "HEAD"}));
+  Sleep(300);
+  EXPECT_EQ(d->Poll(), CDownloader::kRunning);
   DWORD begin = GetTickCount();
   d.reset();
   EXPECT_LT(GetTickCount() - begin, 5000u);
