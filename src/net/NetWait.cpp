@@ -30,7 +30,12 @@ bool CallAbandonable(std::function<T()> call, const AbortCheck& aborted, T* out)
   };
   auto shared = std::make_shared<Shared>();
   bool started = StartDetachedThread([shared, call]() {
-    T value = call();
+    T value{};
+    try {
+      value = call();
+    } catch (...) {
+      // a call that failed found nothing; its waiter must still hear of it
+    }
     std::lock_guard<std::mutex> hold(shared->lock);
     shared->value = std::move(value);
     shared->finished = true;
