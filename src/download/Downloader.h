@@ -74,6 +74,8 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   bool OnPackageInfo() override;
   bool OnUrlInfo(const UrlInfo& info) override;
   bool WriteRange(int index, int64_t offset, const char* data, uint32_t size) override;
+  bool Stopping() const override { return state_ == kDestroying; }
+  int64_t PackageSize() const override { return total_ > 0 ? total_.load() : -1; }
 
   // for tests: the segment table as "start-end" pieces, under the lock
   std::vector<std::pair<int64_t, int64_t>> SegmentRanges();

@@ -65,13 +65,21 @@ bool CDownloader::Start() {
     return ok;
   }
   probe_.reset();
+  probe_ = std::make_unique<QueryUrlInfoThread>(url_, this);
+  if (!probe_->handle()) {
+    // no thread that could ever start: a failed download, not a wait
+    probe_.reset();
+    SendDownloadError(kWorkerError, "创建线程出错");
+    state_ = kFailed;
+    return false;
+  }
   // running before the probe starts: its OnUrlInfo may finish the download
   // at once with a remembered package, and that must not be overwritten
   state_ = kRunning;
-  probe_ = std::make_unique<QueryUrlInfoThread>(url_, this);
   probe_->Resume();
-  while (!probe_->started())
-    Sleep(5);
+  // Join(5) is the pause, and it ends the wait should the thread be gone
+  while (!probe_->started() && !probe_->Join(5)) {
+  }
   return true;
 }
 
@@ -180,7 +188,8 @@ bool CDownloader::StartWorkers() {
       s.worker = std::make_unique<CDownloadThread>(s.url, timeoutMs_, maxAttempts_, start, end,
                                                    this, static_cast<int32_t>(k));
     } catch (const std::exception&) {
-      SendDownloadError(kWorkerError, "创建线程出错");
+      // a construction cut short by the downloader's own end is no error
+      if (!Stopping()) SendDownloadError(kWorkerError, "创建线程出错");
       DeleteWorkers();
       return false;
     }

@@ -4,8 +4,9 @@
 // time-outs, raw send and receive, and reading a response head and body.
 //
 // An object is used by one thread. Another thread may call Abort() at any
-// time: a send or receive blocked on the socket returns at once, and every
-// later operation fails with "user cancel".
+// time: a send or receive blocked on the socket returns at once, a name
+// lookup, proxy discovery or connect under way ends within kAbortPollMs
+// (NetWait.h), and every later operation fails with "user cancel".
 //
 // Failures are thrown as orvane::Error with these texts: "Can't resolve host
 // name", "Can't create socket", "Connect failed", "Can't set not block",
@@ -24,6 +25,7 @@
 #include "net/ConnectionRoutes.h"
 #include "net/HttpWire.h"
 #include "net/NetSettings.h"
+#include "net/NetWait.h"
 #include "net/NetworkApi.h"
 
 namespace orvane {
@@ -73,15 +75,20 @@ class CTCPClient {
   void set_resolver(const ResolverSettings& r) { resolver_ = r; }
   bool connected() const { return socket_ != kNoSocket; }
 
- protected:
   // the resolution of a new client: the process's resolver route first;
   // when they fail, the own resolver with the first public server, recorded
   // process-wide. Only the second failure reaches the caller.
   void SetHostWithFallback(const std::string& host, int port);
 
+ protected:
+  // whether the operations under way should end ("user cancel"): after
+  // Abort, and whenever a derived class says so
+  virtual bool AbortRequested() const;
+  AbortCheck AbortCheckOf() const;
+
  private:
   void ConnectOnce();
-  bool ConnectDirect(SocketId s);
+  ConnectOutcome ConnectDirect(SocketId s);
   void ConnectThroughProxy(SocketId s);
   bool OpenTunnel();
   SocketId OpenSocket();

@@ -15,6 +15,9 @@ namespace orvane {
 class CTCPHttp : public CTCPClient {
  public:
   CTCPHttp(const std::string& host, int port);
+  // resolves nothing: SetHostWithFallback follows, once whoever may abort
+  // the request knows the object
+  CTCPHttp() = default;
 
   // an empty host sends no Host line
   void Head(const std::string& host,

@@ -388,6 +388,27 @@ TEST(Downloader, FailedProbeFallsBackToTheRememberedPackage) {
   }
 }
 
+// The package is replaced between the probe and the download: every range
+// answer names a total one byte longer. Nothing of the other file is
+// assembled, and without an MD5 to check nothing is remembered either.
+TEST(Downloader, APackageReplacedAfterItsProbeIsNeitherAssembledNorRemembered) {
+  DownloadWorld world;
+  std::string tag = UniqueTag();
+  const int64_t size = 1000;
+  DownloaderPtr d(CreateDownloader(FaultUrl("replaced", tag, size)));
+  ASSERT_TRUE(d->Start());
+  EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
+  EXPECT_EQ(d->GetProgress(), 0);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), std::string(size, '\0'));
+  EXPECT_TRUE(world.settings.path.empty());
+  std::vector<std::string> log = FaultLog(tag);
+  // the HEAD, then 20 answers refused per range
+  ASSERT_EQ(log.size(), 41u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=0-499"), 20);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=500-999"), 20);
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kTooManyRetries, kTooManyRetries}));
+}
+
 TEST(Downloader, ReleaseWhileAWorkerWaitsForData) {
   DownloadWorld world;
   std::string tag = UniqueTag();
@@ -397,6 +418,12 @@ TEST(Downloader, ReleaseWhileAWorkerWaitsForData) {
     EXPECT_EQ(d->Poll(), CDownloader::kRunning);
     Sleep(50);
   }
+  // the probe's HEAD and both workers' requests arrived: both wait for data
+  std::vector<std::string> log = FaultLog(tag);
+  std::sort(log.begin(), log.end());
+  ASSERT_EQ(log, (std::vector<std::string>{"GET bytes=0-49999", "GET bytes=50000-99999", "HEAD"}));
+  Sleep(300);
+  EXPECT_EQ(d->Poll(), CDownloader::kRunning);
   DWORD begin = GetTickCount();
   d.reset();
   EXPECT_LT(GetTickCount() - begin, 5000u);

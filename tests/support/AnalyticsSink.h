@@ -1,8 +1,8 @@
 // What the loopback analytics sink (tools/analytics_sink.py) received, and
 // the SDK journal of a folder, for the Wine tests. The sink listens on
 // 127.0.0.13: port 80 (the product's endpoint) and 8080 acknowledge, 8081
-// refuses, 8082 drops the acknowledgement, 8083 never answers, 8084 is
-// down. Tests that need it require the fixture "peer.analytics".
+// refuses (503), 8082 drops the acknowledgement, 8083 never answers, 8084 is
+// down, 8085 rejects every batch for good (400). Tests that need it require the fixture "peer.analytics".
 #pragma once
 
 #include <windows.h>
@@ -22,6 +22,7 @@ enum SinkPort : int {
   kSinkDrop = 8082,
   kSinkHang = 8083,
   kSinkDown = 8084,
+  kSinkReject = 8085,
 };
 
 struct SinkRequest {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/ProductIdentity.h"
+#include "support/InstallerWindows.h"
 
 namespace orvane::test {
 
@@ -22,19 +23,17 @@ void DownloadedInstaller::AddFile(const std::wstring& source, const std::wstring
 }
 
 int DownloadedInstaller::RunAndClose(const std::function<void()>& whileRunning) {
-  UniqueHandle process = StartProcess(L"\"" + path_ + L"\"");
+  DWORD id = 0;
+  UniqueHandle process = StartProcess(L"\"" + path_ + L"\"", &id);
   if (!process) return -2;
-  HWND window = nullptr;
-  for (DWORD waited = 0; !window && waited < kWaitMs; waited += 50) {
-    window = ::FindWindowW(kMainWindowClass, nullptr);
-    if (!window && ::WaitForSingleObject(process.get(), 50) == WAIT_OBJECT_0) break;
-  }
+  HWND window = WaitForWindowOf(kMainWindowClass, id, kWaitMs);
+  int code = -3;
   if (window) {
     if (whileRunning) whileRunning();
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    // as a user ends it: close, then "确认" in the cancel confirmation
+    code = CancelInstaller(process.get(), id, kWaitMs);
   }
-  int code = WaitExitCode(process.get(), kWaitMs);
-  if (code == -1) {
+  if (code < 0) {
     // no installer may outlive its case: it holds the single-instance mutex
     ::TerminateProcess(process.get(), 99);
     ::WaitForSingleObject(process.get(), kWaitMs);
