@@ -14,6 +14,7 @@
 #include "config/ProductIdentity.h"
 #include "platform/CacheFolders.h"
 #include "support/AnalyticsSink.h"
+#include "support/InstallerWindows.h"
 #include "support/WineTestSupport.h"
 
 namespace orvane::test {
@@ -52,6 +53,7 @@ TEST(SilentNetwork, TheInstallerClosesPromptlyAndRecordsItsQuit) {
   // a channel name: the welcome query runs beside the package query
   const std::wstring exe = dir.File(L"Setup_huawei00.exe");
   ASSERT_TRUE(::CopyFileW(HostPath(ORVANE_INSTALLER_EXE).c_str(), exe.c_str(), FALSE));
+  SdkRecords recorded(GetPackageCacheRoot() + L"Qlx\\");
   DWORD pid = 0;
   UniqueHandle process = StartProcess(L"\"" + exe + L"\"", &pid);
   ASSERT_TRUE(process.valid());
@@ -59,20 +61,16 @@ TEST(SilentNetwork, TheInstallerClosesPromptlyAndRecordsItsQuit) {
   ASSERT_NE(window, nullptr);
   ::Sleep(3000);  // both queries are in their lookups by now
   ULONGLONG start = ::GetTickCount64();
-  ::PostMessageW(window, WM_CLOSE, 0, 0);
-  int code = WaitExitCode(process.get(), 60000);
+  // as a user ends it: close, then "确认" in the cancel confirmation
+  int code = CancelInstaller(process.get(), pid, 60000);
   ULONGLONG took = ::GetTickCount64() - start;
   std::cout << "closing on a silent network took " << took << " ms\n";
-  if (code == -1) ::TerminateProcess(process.get(), 9);
+  if (code < 0) ::TerminateProcess(process.get(), 9);
   EXPECT_EQ(code, 0);
   EXPECT_LT(took, 6000u);
 
-  // the closing records of this very process are in the journal
-  std::vector<std::string> mine;
-  for (const std::string& line : JournalLines(GetPackageCacheRoot() + L"Qlx\\")) {
-    Json::Value r = ParseJsonLine(line);
-    if (r.isObject() && r["pid"].asUInt() == pid) mine.push_back(line);
-  }
+  // the closing records of this very process
+  std::vector<std::string> mine = recorded.Of(pid);
   ASSERT_GE(mine.size(), 2u);
   Json::Value last = ParseJsonLine(mine.back());
   EXPECT_EQ(last["event"].asString(), "vSoftQuit");

@@ -9,6 +9,7 @@
 
 #include <json/json.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,5 +52,24 @@ Json::Value ParseJsonLine(const std::string& line);
 // complete lines of the journal "Qlx.journal" in `folder` (with trailing backslash)
 std::vector<std::string> JournalLines(const std::wstring& folder);
 std::vector<std::string> UidsOf(const std::vector<std::string>& lines);
+
+// What programs recorded through the SDK whose journal is in `qlxFolder`
+// (with trailing backslash). The SDK drops the lines the sink acknowledged
+// from its journal, so neither the sink nor the journal alone holds the
+// whole story: the records are those the sink stored and the journal's
+// lines not sent yet, each record once (by uid), in journal order.
+class SdkRecords {
+ public:
+  // what is recorded already does not count: only what comes after
+  explicit SdkRecords(std::wstring qlxFolder);
+
+  // the record lines of process `processId` (0: of every process) since
+  // this object was made
+  std::vector<std::string> Of(DWORD processId) const;
+
+ private:
+  std::wstring folder_;
+  std::set<std::string> before_;
+};
 
 }  // namespace orvane::test

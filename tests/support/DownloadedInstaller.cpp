@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/ProductIdentity.h"
+#include "platform/CacheFolders.h"
 #include "support/InstallerWindows.h"
 
 namespace orvane::test {
@@ -24,8 +25,10 @@ void DownloadedInstaller::AddFile(const std::wstring& source, const std::wstring
 
 int DownloadedInstaller::RunAndClose(const std::function<void()>& whileRunning) {
   DWORD id = 0;
+  records_ = std::make_unique<SdkRecords>(GetPackageCacheRoot() + L"Qlx\\");
   UniqueHandle process = StartProcess(L"\"" + path_ + L"\"", &id);
   if (!process) return -2;
+  processId_ = id;
   HWND window = WaitForWindowOf(kMainWindowClass, id, kWaitMs);
   int code = -3;
   if (window) {
@@ -39,6 +42,10 @@ int DownloadedInstaller::RunAndClose(const std::function<void()>& whileRunning) 
     ::WaitForSingleObject(process.get(), kWaitMs);
   }
   return window ? code : -3;
+}
+
+std::vector<std::string> DownloadedInstaller::Records() const {
+  return records_ && processId_ ? records_->Of(processId_) : std::vector<std::string>{};
 }
 
 }  // namespace orvane::test
