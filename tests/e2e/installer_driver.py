@@ -154,6 +154,7 @@ class Installer:
         self.sink_path = os.path.join(build.peers, "analytics", "records.jsonl")
         self.recorded_before = set()
         self.pid = None
+        self.folders_before = working_folders(build.prefix)
         self.urls_path = os.path.join(self.scratch, "opened-urls.txt")
 
     def __enter__(self):
@@ -163,6 +164,10 @@ class Installer:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        # a killed installer leaves its working folder: the next run, and
+        # the next test run in this prefix, find the drives as this one did
+        for folder in working_folders(self.build.prefix) - self.folders_before:
+            shutil.rmtree(folder, ignore_errors=True)
         park_pointer()  # for the next test on the display
         self.build.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f", check=False)
         shutil.rmtree(self.scratch, ignore_errors=True)
@@ -351,6 +356,11 @@ class Installer:
                 return [line.rstrip("\n") for line in f]
         except FileNotFoundError:
             return []
+
+
+def working_folders(prefix):
+    """the installer's per-run working folders at the drives' roots"""
+    return set(glob.glob(os.path.join(prefix, "drive_[cd]", "OrvanePkg_*")))
 
 
 def complete_lines(path):
