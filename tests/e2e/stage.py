@@ -119,6 +119,18 @@ def wait_listening(ip, port, what, timeout=15.0, proto="tcp"):
     raise StageError(f"{what} is not listening on {ip}:{port}")
 
 
+def wait_for(check, timeout, what):
+    """check()'s first true value within `timeout` seconds, or raise."""
+    deadline = time.time() + timeout
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.time() > deadline:
+            raise StageError(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(0.2)
+
+
 class Stage:
     """One world. `work` is a folder of its own (made afresh); `template`
     the prefix that every run starts from (scripts/lib/wine-prefix with the
@@ -169,9 +181,9 @@ class Stage:
                             "/etc/resolv.conf"], check=True)
 
     def _spawn(self, name, argv, **kw):
-        log = open(os.path.join(self.work, f"{name}.log"), "wb")
-        proc = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT,
-                                stdin=subprocess.DEVNULL, start_new_session=True, **kw)
+        with open(os.path.join(self.work, f"{name}.log"), "wb") as log:
+            proc = subprocess.Popen(argv, stdout=log, stderr=subprocess.STDOUT,
+                                    stdin=subprocess.DEVNULL, start_new_session=True, **kw)
         self.procs.append((name, proc))
         return proc
 
@@ -184,18 +196,19 @@ class Stage:
         data.update(overrides)
         return data
 
-    def start_vendor(self, scenario=None):
-        """The API gateway, the conversion service and the analytics sink."""
+    def start_vendor(self, scenario=None, api_ips=(API_IP,)):
+        """The API gateway (on `api_ips`), the conversion service and the
+        analytics sink."""
         os.makedirs(self.sim_dir)
         if scenario is None:
             scenario = {"package": {"reply": "ok", "data": self.package_answer()}}
         self.set_scenario(scenario)
         self._spawn("vendor-sim", [
             "python3", os.path.join(ROOT, "tools", "vendor_sim.py"), "--state", self.sim_dir,
-            "--api", f"{API_IP}:80", "--conv", f"{CONV_IP}:80",
+            *[a for ip in api_ips for a in ("--api", f"{ip}:80")], "--conv", f"{CONV_IP}:80",
             "--sink-state", self.sink_dir, "--sink-listen", f"{SINK_IP}:80=ack",
             "--sink-app", f"{APP_ID}:{sdk_app_key()}"])
-        for ip in (API_IP, CONV_IP, SINK_IP):
+        for ip in (*api_ips, CONV_IP, SINK_IP):
             wait_listening(ip, 80, "the vendor simulator")
 
     def set_scenario(self, scenario):
