@@ -134,12 +134,19 @@ Function ParseCommandLine
   ${EndIf}
 FunctionEnd
 
-; true (1) when the text is one or more decimal digits
+; true (1) when the text is a decimal number without leading zeros (NSIS
+; would read those as octal)
 Function IsNumber
   Pop $0
   StrLen $1 $0
+  StrCpy $2 $0 1
   ${If} $1 == 0
   ${OrIf} $1 > 9
+    Push 0
+    Return
+  ${EndIf}
+  ${If} $2 == "0"
+  ${AndIf} $1 > 1
     Push 0
     Return
   ${EndIf}

@@ -217,6 +217,8 @@ TEST_F(DemoPackage, ExitCodesOfThePackageFormat) {
       {"not a number", L"/FAIL=four", 1, false},
       {"bad count", L"/FAIL=4xz", 1, false},
       {"bad delay", L"/DELAY=soon", 1, false},
+      // NSIS would read a leading zero as octal
+      {"leading zero", L"/FAIL=04", 1, false},
   };
   int n = 0;
   for (const auto& c : cases) {
