@@ -287,6 +287,8 @@ http {{
     def wine_env(self, extra=None):
         env = dict(os.environ)
         env.update(WINE_ENV)
+        # Wine's debug channels for a run being investigated
+        env["WINEDEBUG"] = os.environ.get("ORVANE_E2E_WINEDEBUG", WINE_ENV["WINEDEBUG"])
         env["WINEPREFIX"] = self.prefix
         if self.display:
             env["DISPLAY"] = self.display

@@ -296,27 +296,6 @@ TEST(BrowserLaunch, StaleDownloadFolderEntryFallsThroughToTheShell) {
   EXPECT_EQ(LastArguments(browsers, handler), std::vector<std::wstring>{kShellUrl});
 }
 
-// the test prefix hands http and https to its recording browser, which is
-// how the end-to-end tests see the welcome page open
-TEST(BrowserLaunch, WithoutACluePagesReachThePrefixsRecordingBrowser) {
-  FakeBrowsers browsers;
-  for (const std::wstring& url :
-       {kUrl, std::wstring(L"https://www.orvane.test/kestrelvault/welcome?_channel=c2")}) {
-    SCOPED_TRACE(url);
-    const std::string before = test::ReadFileBytes(test::kRecordingBrowserLog);
-    Outcome outcome = RunInstaller(browsers, L"dl", Now() + 3600, L"", url);
-    EXPECT_EQ(outcome.type, kLaunchShell);
-    const std::string line = "--record \"" + WideToUtf8(url) + "\"\n";
-    std::string after;
-    for (DWORD waited = 0; waited < kWaitMs; waited += 100) {
-      after = test::ReadFileBytes(test::kRecordingBrowserLog);
-      if (after.find(line, before.size()) != std::string::npos) break;
-      ::Sleep(100);
-    }
-    EXPECT_NE(after.find(line, before.size()), std::string::npos) << after;
-  }
-}
-
 TEST(BrowserLaunch, Running360ChromeCountsTwice) {
   FakeBrowsers browsers;
   std::wstring chrome360 = browsers.Install(L"360", L"360chrome.exe");

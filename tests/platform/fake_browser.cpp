@@ -2,9 +2,9 @@
 // real browsers. Each start appends its command line (UTF-8) as one line to
 // "<own path>.log", then stays alive until a file named "stop" appears in its
 // folder, or two minutes have passed.
-// With --record it ends at once: so it runs as the test prefix's default
-// handler of http and https (scripts/lib/wine-prefix), where it notes the
-// pages that the installer opens.
+// With --record it ends at once: so it runs as the default handler of http
+// and https in the end-to-end prefixes (scripts/lib/wine-prefix), where it
+// notes the pages that the installer opens.
 #include <windows.h>
 
 #include <string>

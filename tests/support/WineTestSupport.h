@@ -10,11 +10,6 @@
 
 namespace orvane::test {
 
-// where the test prefix's handler of http and https notes the command lines
-// it was started with, one a line (scripts/lib/wine-prefix)
-inline constexpr const wchar_t kRecordingBrowserLog[] =
-    L"C:\\orvane-test\\recording_browser.exe.log";
-
 // a Windows path for a path of the Linux file system (Wine maps / to Z:)
 std::wstring HostPath(const std::string& unixPath);
 
