@@ -52,8 +52,8 @@ void DefaultStartupServices::StopQueries() {
   CServerInfo::StopInstance();
 }
 
-std::unique_ptr<MainWindow> DefaultStartupServices::CreateMainWindow(HINSTANCE instance) {
-  return std::make_unique<MainWindow>(instance);
+std::unique_ptr<IBaseWindow> DefaultStartupServices::CreateMainWindow(HINSTANCE) {
+  return std::make_unique<MainWindow>();
 }
 
 namespace {
@@ -142,7 +142,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
   {
     AppGlobalsScope globals;
     std::unique_ptr<CFileStream> ownFile;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<IBaseWindow> window;
     InstallFacts& facts = GetInstallFacts();
     try {
       facts.instance = instance;
@@ -183,7 +183,10 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       PrepareCacheFolder();
 
       window = services.CreateMainWindow(instance);
-      if (window && ::IsWindow(window->hwnd())) window->Show();
+      if (window && ::IsWindow(window->hwnd())) {
+        ::ShowWindow(window->hwnd(), SW_SHOW);
+        ::UpdateWindow(window->hwnd());
+      }
 
       MSG msg;
       while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -10,10 +10,11 @@
 #include <memory>
 #include <string>
 
+#include "ui/BaseWindow.h"
+
 namespace orvane {
 
 class ILoggerServer;
-class MainWindow;
 
 // facts of this install, filled during start-up on the UI thread
 struct InstallFacts {
@@ -41,7 +42,9 @@ class IStartupServices {
   // stops the queries still running; called at shutdown, before the
   // process-wide record that their connections read goes away
   virtual void StopQueries() {}
-  virtual std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) = 0;
+  // the main window, hidden, its first page chosen; raises what its
+  // construction raises
+  virtual std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE instance) = 0;
 };
 
 class DefaultStartupServices : public IStartupServices {
@@ -51,7 +54,7 @@ class DefaultStartupServices : public IStartupServices {
   bool StartPackageQuery() override;
   bool StartServerQuery() override;
   void StopQueries() override;
-  std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) override;
+  std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE instance) override;
 };
 
 // the whole run: start-up, message loop, shutdown. Always returns 0.

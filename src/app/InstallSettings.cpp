@@ -6,6 +6,7 @@
 #include "platform/CacheFolders.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"
+#include "platform/StringUtil.h"
 
 namespace orvane {
 
@@ -67,13 +68,16 @@ bool InstallSettings::SetCachedPackage(const std::wstring& newMd5,
 void InstallSettings::Set(std::wstring InstallSettings::*field,
                           const wchar_t* key,
                           const std::wstring& value) {
-  this->*field = value;
-  WriteKey(key, value);
+  // values come from the server too: none may start a line (a new key or
+  // section) of its own
+  this->*field = WithoutControlCharacters(value);
+  WriteKey(key, this->*field);
 }
 
 void InstallSettings::WriteKey(const wchar_t* key, const std::wstring& value) const {
   if (configPath_.empty()) return;
-  ::WritePrivateProfileStringW(kSection, key, value.c_str(), configPath_.c_str());
+  ::WritePrivateProfileStringW(kSection, key, WithoutControlCharacters(value).c_str(),
+                               configPath_.c_str());
 }
 
 std::wstring InstallSettings::ReadKey(const wchar_t* key) const {

@@ -1,58 +1,217 @@
 #include "app/MainWindow.h"
 
+#include <shlobj.h>
+
+#include <vector>
+
+#include "app/InstallSession.h"
+#include "app/PageFlowRules.h"
 #include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "pages/BeginView.h"
+#include "pages/CustomeView.h"
+#include "pages/FinishedView.h"
+#include "pages/InstallFolderRules.h"
+#include "pages/PageEvents.h"
+#include "pages/ProgressView.h"
+#include "pages/ReminderView.h"
+#include "platform/CacheFolders.h"
 #include "platform/Error.h"
+#include "platform/FileSystem.h"
+#include "platform/StringConv.h"
+#include "platform/SystemInfo.h"
+#include "server/ApiAnswer.h"
+#include "server/AppInfo.h"
+#include "server/KMReportThread.h"
+#include "server/PkgInfo.h"
+#include "telemetry/LoggerServer.h"
 
 namespace orvane {
 
-MainWindow::MainWindow(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof(wc);
-  wc.lpfnWndProc = &MainWindow::WindowProc;
-  wc.hInstance = instance;
-  wc.lpszClassName = kMainWindowClass;
-  wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-  ::RegisterClassExW(&wc);  // already registered is fine
-  HWND hwnd = ::CreateWindowExW(0, kMainWindowClass, L"栖木工坊", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                nullptr, instance, this);
-  if (!hwnd) throw Error("create window error");
-  window_.reset(hwnd);
+namespace {
+
+class SystemInstallRootFacts : public IInstallRootFacts {
+ public:
+  bool Is64BitWindows() override { return orvane::Is64BitWindows(); }
+  std::wstring SystemWindowsDirectory() override {
+    wchar_t buf[260] = {};
+    const UINT n = ::GetSystemWindowsDirectoryW(buf, 260);
+    return n > 0 && n < 260 ? std::wstring(buf, n) : std::wstring();
+  }
+  std::wstring ProgramFilesFolder() override {
+    wchar_t buf[MAX_PATH + 1] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, buf))) return {};
+    return buf;
+  }
+  std::wstring BestMountPoint() override { return GetRunTempBase(); }
+  uint64_t FreeSpace(const std::wstring& path) override { return orvane::FreeSpace(path); }
+};
+
+// the product's size as the package query knows it by now
+int64_t NeededSize() {
+  CPkgInfo* info = CPkgInfo::GetInstance();
+  return info ? info->GetInstallationSize() : kDefaultInstallationSize;
+}
+
+// GetFullPathNameW, sized by a first call; empty when it fails
+std::wstring FullPathOf(const std::wstring& path) {
+  const DWORD size = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return {};
+  std::vector<wchar_t> buf(size + 1);
+  const DWORD got = ::GetFullPathNameW(path.c_str(), size + 1, buf.data(), nullptr);
+  return got > 0 && got <= size ? std::wstring(buf.data(), got) : std::wstring();
+}
+
+}  // namespace
+
+MainWindow::MainWindow() : IBaseWindow(600, 400) {
+  if (!Create(kMainWindowClass, nullptr)) throw Error("create window error");
+  try {
+    resources_.reset(CreateResourceMgr());
+    if (!resources_) {
+      ::MessageBoxW(hwnd_, L"软件加载必要运行组建失败", L"错误", MB_OK);
+      throw Error("Create ResMgr error");
+    }
+    appPath_ = CAppInfo::GetInstance().GetExePath();
+    DecideInstallFolder();
+    ShowPage(FirstPage());
+  } catch (...) {
+    // no window of a half-made object may stay behind
+    current_ = nullptr;
+    ::DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+    throw;
+  }
 }
 
 MainWindow::~MainWindow() {
-  if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
+  reportThread_.reset();
+  // the window goes first, while the page that gets its last messages lives
+  if (hwnd_ && ::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+  current_ = nullptr;
+  for (auto& page : pages_)
+    page.reset();
+  resources_.reset();
 }
 
-void MainWindow::Show() {}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  if (msg == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+void MainWindow::DecideInstallFolder() {
+  // an installation in the 32-bit program folder of a 64-bit Windows is not
+  // reused; the install goes to the default folder instead
+  const bool reuse = !(IsInX86ProgramFiles(appPath_) && Is64BitWindows());
+  if (!appPath_.empty() && reuse) {
+    installFolder_ = FolderOfProgram(FullPathOf(appPath_));
+    // a path that does not resolve falls back to the default folder
+    if (!installFolder_.empty()) return;
   }
-  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
-  return self->HandleMessage(hwnd, msg, wParam, lParam);
+  SystemInstallRootFacts facts;
+  const std::wstring root = ChooseDefaultInstallRoot(facts, NeededSize());
+  if (root.empty()) {
+    SendPageEvent("vInstallPathError", {}, {{"error_status", "最大磁盘空间不足"}});
+    ::MessageBoxW(hwnd_, L"磁盘空间不足，无法创建软件缓存", L"错误", MB_OK);
+    throw Error("Get DefaultPath error");
+  }
+  installFolder_ = ProductFolderUnder(root);
 }
 
-LRESULT MainWindow::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+int MainWindow::FirstPage() {
+  if (appPath_.empty()) return kPageBegin;
+  CPkgInfo* info = CPkgInfo::GetInstance();
+  // the only wait of the UI thread: at most 2 seconds for the package query
+  for (int i = 0; i < 40 && info && info->GetStatus() == 0; ++i)
+    ::Sleep(50);
+  const char* version = info ? info->GetVersionCode() : nullptr;
+  const std::string server = version ? version : "";
+  if (server.empty()) return kPageBegin;
+  const std::string installed = WideToUtf8(CAppInfo::GetInstance().GetVersion());
+  if (CompareInstalledVersion(installed, server) == InstalledVersion::kOlder) return kPageBegin;
+  GetInstallFacts().reinstall = true;
+  SendPageEvent("vReInstall");
+  return kPageReminder;
+}
+
+bool MainWindow::HasRoomFor(const std::wstring& folder) {
+  const int64_t needed = NeededSize();
+  return needed < 0 || static_cast<uint64_t>(needed) < FreeSpace(folder);
+}
+
+void MainWindow::TakeCustomFolder() {
+  auto* custom = static_cast<CCustomeView*>(pages_[kPageCustom].get());
+  if (custom && !custom->installPath().empty()) installFolder_ = custom->installPath();
+}
+
+bool MainWindow::ShowPage(int index) {
+  if (index < 0 || index >= kPageCount) return false;
+  if (index == currentIndex_) return true;
+  if (index == kPageReminder) {
+    Resize(400, 200);
+  } else if (currentIndex_ == kPageReminder) {
+    Resize(600, 400);
+  }
+  const bool reinstall = GetInstallFacts().reinstall;
+  switch (index) {
+    case kPageReminder:
+      PageOf<CReminderView>(index, reinstall)->SetAppPath(appPath_);
+      break;
+    case kPageBegin: {
+      auto* begin = PageOf<CBeginView>(index, reinstall);
+      if (currentIndex_ == kPageCustom) TakeCustomFolder();
+      begin->SetSpaceOk(HasRoomFor(installFolder_));
+      break;
+    }
+    case kPageCustom: {
+      auto* custom = PageOf<CCustomeView>(index, reinstall, CPkgInfo::GetInstance());
+      // an existing installation's folder is used as it is
+      if (currentIndex_ == kPageBegin && !appPath_.empty()) custom->KeepNextPathAsItIs();
+      custom->SetInstallPath(installFolder_);
+      break;
+    }
+    case kPageProgress:
+      if (!StartInstall()) return false;
+      break;
+    case kPageFinished:
+      Complete();
+      break;
+  }
+  currentIndex_ = index;
+  current_ = pages_[index].get();
+  return true;
+}
+
+bool MainWindow::StartInstall() {
+  if (currentIndex_ == kPageCustom) TakeCustomFolder();
+  auto* custom = static_cast<CCustomeView*>(pages_[kPageCustom].get());
+  const bool join = custom ? custom->experienceProgram() : true;
+  SendPageEvent("vJoinPlan", {{"choose_join_plan", join}});
+  // without the plan nothing more leaves the program
+  if (!join) EventLogger().ReleaseSdk();
+  if (!HasRoomFor(installFolder_)) {
+    SendPageEvent("vInstallPathError", {}, {{"error_status", "磁盘空间不足"}});
+    ::MessageBoxW(hwnd_, L"软件安装路径的磁盘空间不足", L"路径错误", MB_OK);
+    return false;
+  }
+  auto* progress = PageOf<CProgressView>(kPageProgress);
+  progress->Start(installFolder_);
+  progress->SetJoinFlag(join);
+  return true;
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
-    case WM_APP_ACTIVATE_INSTANCE:
-      ++activations_;
-      if (::IsWindowVisible(hwnd)) {
-        ::ShowWindow(hwnd, SW_RESTORE);
-        ::SetForegroundWindow(hwnd);
-      }
+    case WM_APP_SHOW_PAGE:
+      ShowPage(static_cast<int>(wParam));
       return 0;
     case WM_CLOSE:
-      ::DestroyWindow(window_.release());
+      // the download or the install is running
+      if (currentIndex_ == kPageProgress) return 0;
+      break;
+    case WM_ERASEBKGND:
       return 0;
-    case WM_DESTROY:
-      ::PostQuitMessage(0);
-      return 0;
+    case WM_APP_OPEN_WELCOME:
+      OpenWelcome();
+      return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
   }
-  return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (current_) return current_->HandleMessage(msg, wParam, lParam);
+  return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
 }  // namespace orvane

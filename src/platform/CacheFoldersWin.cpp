@@ -68,6 +68,11 @@ std::wstring GetPackageCacheRoot() {
   return cached;
 }
 
+std::wstring GetRunTempBase() {
+  WinRunTempFacts facts;
+  return ChooseRunTempBase(facts);
+}
+
 std::wstring GetRunTempFolder() {
   static const std::wstring folder = [] {
     WinRunTempFacts facts;

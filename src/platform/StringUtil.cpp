@@ -70,6 +70,14 @@ std::vector<std::string> SplitAny(const std::string& text, const std::string& de
   return Split(text, delimiters);
 }
 
+std::wstring WithoutControlCharacters(const std::wstring& text) {
+  std::wstring out;
+  out.reserve(text.size());
+  for (wchar_t c : text)
+    if (c >= 0x20 && c != 0x7F) out.push_back(c);
+  return out;
+}
+
 std::string FirstThreeChars(const std::string& text) {
   return text.substr(0, 3);
 }

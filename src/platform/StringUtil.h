@@ -28,6 +28,10 @@ std::wstring EraseAll(const std::wstring& text, const std::wstring& part);
 std::vector<std::wstring> SplitAny(const std::wstring& text, const std::wstring& delimiters);
 std::vector<std::string> SplitAny(const std::string& text, const std::string& delimiters);
 
+// the text without control characters (below U+0020, and U+007F): a value
+// that can never end a line of an INI file
+std::wstring WithoutControlCharacters(const std::wstring& text);
+
 // the first three characters, or the whole text when it is shorter
 std::string FirstThreeChars(const std::string& text);
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "app/WindowMessages.h"
 #include "platform/Handles.h"
 #include "ui/DibSurface.h"
 #include "ui/GdiScopes.h"
 #include "ui/HitTest.h"
 #include "ui/ImageResource.h"
+#include "ui/UiMessages.h"
 
 namespace orvane {
 

@@ -168,23 +168,59 @@ void DrawStyledText(GpGraphics* g,
   }
   const RectF unbounded(0, 0, layout.width, 1e6f);
   RectF block(0, 0, 0, 0);
+  INT lines = 0;
   if (gp::GdipMeasureString(g, text.c_str(), length, font.font.get(), &unbounded, nearFormat.get(),
-                            &block, nullptr, nullptr) != Ok) {
+                            &block, nullptr, &lines) != Ok) {
     block.Height = layout.height;
+    lines = 1;
   }
   float top = layout.y;
   if (line == StringAlignmentCenter) top += (layout.height - block.Height) / 2;
   if (line == StringAlignmentFar) top += layout.height - block.Height;
 
-  GdipPath path;
-  if (gp::GdipCreatePath(FillModeAlternate, path.receive()) != Ok) return;
-  const RectF atOrigin(0, 0, layout.width, block.Height);
-  gp::GdipAddPathString(path.get(), text.c_str(), length, font.family.get(), font.style,
-                        font.emSize, &atOrigin, nearFormat.get());
-  GdipMatrix move;
-  if (gp::GdipCreateMatrix2(1, 0, 0, 1, layout.x, top, move.receive()) != Ok) return;
-  gp::GdipTransformPath(path.get(), move.get());
-  gp::GdipFillPath(g, brush.get(), path.get());
+  // Wine's path text keeps only the first line of a text that wraps, so the
+  // lines go in one at a time: each takes what GDI+ measures to fit on one
+  // unwrapped line, cut back to a space when a word would be split
+  GdipStringFormat oneLine;
+  if (lines > 1 && nearFormat &&
+      gp::GdipCloneStringFormat(nearFormat.get(), oneLine.receive()) == Ok) {
+    INT flags = 0;
+    gp::GdipGetStringFormatFlags(oneLine.get(), &flags);
+    gp::GdipSetStringFormatFlags(oneLine.get(), flags | StringFormatFlagsNoWrap);
+  } else {
+    lines = 1;
+  }
+  const float lineHeight = lines > 1 ? block.Height / lines : block.Height;
+  size_t at = 0;
+  for (INT i = 0; i < lines && at < text.size(); ++i) {
+    INT count = static_cast<INT>(text.size() - at);
+    if (lines > 1 && i + 1 < lines) {
+      RectF used(0, 0, 0, 0);
+      INT fitted = 0, filled = 0;
+      if (gp::GdipMeasureString(g, text.c_str() + at, count, font.font.get(), &unbounded,
+                                oneLine.get(), &used, &fitted, &filled) != Ok ||
+          fitted <= 0) {
+        break;
+      }
+      if (fitted < count) {
+        const size_t space = text.rfind(L' ', at + fitted - 1);
+        if (space != std::wstring::npos && space >= at && text[at + fitted] != L' ')
+          fitted = static_cast<INT>(space - at + 1);
+      }
+      count = fitted;
+    }
+    GdipPath path;
+    if (gp::GdipCreatePath(FillModeAlternate, path.receive()) != Ok) return;
+    const RectF atOrigin(0, 0, layout.width, lineHeight);
+    gp::GdipAddPathString(path.get(), text.c_str() + at, count, font.family.get(), font.style,
+                          font.emSize, &atOrigin, nearFormat.get());
+    GdipMatrix move;
+    if (gp::GdipCreateMatrix2(1, 0, 0, 1, layout.x, top + i * lineHeight, move.receive()) != Ok)
+      return;
+    gp::GdipTransformPath(path.get(), move.get());
+    gp::GdipFillPath(g, brush.get(), path.get());
+    at += static_cast<size_t>(count);
+  }
 }
 
 void ImageSize(GpImage* image, double* width, double* height) {

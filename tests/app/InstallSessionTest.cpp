@@ -4,7 +4,6 @@
 
 #include "app/AppGlobals.h"
 #include "app/InstallSettings.h"
-#include "app/MainWindow.h"
 #include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
 #include "platform/CacheFolders.h"
@@ -14,6 +13,22 @@
 
 namespace orvane {
 namespace {
+
+// a main window of the right class that ends the loop when it is closed
+class ClosingWindow : public IBaseWindow {
+ public:
+  ClosingWindow() : IBaseWindow(600, 400) { Create(kMainWindowClass, nullptr); }
+  ~ClosingWindow() override {
+    if (hwnd_) ::DestroyWindow(hwnd_);
+  }
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+    if (msg == WM_CLOSE) {
+      ::PostQuitMessage(0);
+      return 0;
+    }
+    return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
+  }
+};
 
 class FakeServices : public IStartupServices {
  public:
@@ -35,9 +50,9 @@ class FakeServices : public IStartupServices {
   }
   bool StartServerQuery() override { return serverQueryOk; }
   void StopQueries() override { queriesStopped = GetAppGlobals() != nullptr ? 1 : 0; }
-  std::unique_ptr<MainWindow> CreateMainWindow(HINSTANCE instance) override {
+  std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE) override {
     ++windows;
-    auto w = std::make_unique<MainWindow>(instance);
+    auto w = std::make_unique<ClosingWindow>();
     // the user closes the window as soon as the loop runs
     ::PostMessageW(w->hwnd(), WM_CLOSE, 0, 0);
     return w;

@@ -1,9 +1,11 @@
 // The installer as a real process: a second start activates the first one
-// and exits at once with 0; closing the window ends the first with 0.
+// and exits at once with 0; closing the window and confirming ends the first
+// with 0.
 #include <gtest/gtest.h>
 
 #include "app/ProductIdentity.h"
 #include "app/WindowMessages.h"
+#include "support/InstallerWindows.h"
 #include "support/WineTestSupport.h"
 
 namespace orvane {
@@ -52,7 +54,8 @@ TEST(SingleInstance, SecondProcessPostsActivationAndExitsWithZero) {
 }
 
 TEST(SingleInstance, RunningInstallerStaysAndClosesWithZero) {
-  UniqueHandle first = test::StartProcess(Installer());
+  DWORD firstId = 0;
+  UniqueHandle first = test::StartProcess(Installer(), &firstId);
   ASSERT_TRUE(first.valid());
   HWND window = WaitForMainWindow(20000);
   ASSERT_NE(window, nullptr) << "the installer did not create its window";
@@ -62,8 +65,7 @@ TEST(SingleInstance, RunningInstallerStaysAndClosesWithZero) {
   EXPECT_EQ(test::WaitExitCode(second.get(), 15000), 0);
   EXPECT_EQ(::WaitForSingleObject(first.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 
-  ::PostMessageW(window, WM_CLOSE, 0, 0);
-  EXPECT_EQ(test::WaitExitCode(first.get(), 15000), 0);
+  EXPECT_EQ(test::CancelInstaller(first.get(), firstId, 15000), 0);
 }
 
 }  // namespace

@@ -74,6 +74,11 @@ TEST(StringUtil, SplitAnyDropsEmptyPieces) {
   EXPECT_EQ(SplitAny(std::string("x"), std::string("")), (NV{"x"}));
 }
 
+TEST(StringUtil, WithoutControlCharacters) {
+  EXPECT_EQ(WithoutControlCharacters(L"a\r\n[x]\r\nk=v\t\x7f\x1f 栖 \"q\""), L"a[x]k=v 栖 \"q\"");
+  EXPECT_EQ(WithoutControlCharacters(L""), L"");
+}
+
 TEST(StringUtil, HexLower) {
   const unsigned char bytes[] = {0x00, 0x0f, 0xa0, 0xff};
   EXPECT_EQ(HexLower(bytes, sizeof(bytes)), "000fa0ff");

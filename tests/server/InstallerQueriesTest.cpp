@@ -6,6 +6,7 @@
 #include "BuildConfig.h"
 #include "app/ProductIdentity.h"
 #include "platform/SystemInfo.h"
+#include "support/InstallerWindows.h"
 #include "support/VendorSim.h"
 #include "support/WineTestSupport.h"
 
@@ -17,17 +18,6 @@ constexpr DWORD kStartMs = 30000;
 std::string PackagePath(const std::string& version) {
   return "/applicationService/installer/getAppVersion?appId=40917263&versionCode=" + version +
          "&packageSystemSupport=" + (Is64BitWindows() ? "2" : "1");
-}
-
-HWND WaitForMainWindow(DWORD processId, DWORD timeoutMs) {
-  for (DWORD waited = 0; waited < timeoutMs; waited += 50) {
-    HWND w = ::FindWindowW(kMainWindowClass, nullptr);
-    DWORD owner = 0;
-    if (w) ::GetWindowThreadProcessId(w, &owner);
-    if (w && owner == processId) return w;
-    ::Sleep(50);
-  }
-  return nullptr;
 }
 
 // a copy of a program under another name, in a scratch folder
@@ -45,16 +35,14 @@ struct Installer {
   }
   ~Installer() {
     if (process && ::WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
-      if (HWND w = WaitForMainWindow(id, 1000)) ::PostMessageW(w, WM_CLOSE, 0, 0);
-      if (test::WaitExitCode(process.get(), 15000) == -1) ::TerminateProcess(process.get(), 9);
+      if (test::CancelInstaller(process.get(), id, 15000) < 0) ::TerminateProcess(process.get(), 9);
     }
   }
-  // closes the main window; the exit code, or -1 when it did not end in time
+  // closes the main window and confirms; the exit code, or -1 when it did
+  // not end in time
   int Close(DWORD timeoutMs) {
-    HWND w = WaitForMainWindow(id, kStartMs);
-    if (!w) return -2;
-    ::PostMessageW(w, WM_CLOSE, 0, 0);
-    return test::WaitExitCode(process.get(), timeoutMs);
+    if (!test::WaitForWindowOf(kMainWindowClass, id, kStartMs)) return -2;
+    return test::CancelInstaller(process.get(), id, timeoutMs);
   }
   UniqueHandle process;
   DWORD id = 0;

@@ -1,7 +1,8 @@
 // The installer under Wine against the loopback analytics sink: its start
-// and quit records reach the journal and the sink in order, with their
-// exact properties, across a run without the sink; an installer whose SDK
-// resource is missing or broken still runs and sends nothing.
+// and quit records (around those of the page the user cancels on) reach the
+// journal and the sink in order, with their exact properties, across a run
+// without the sink; an installer whose SDK resource is missing or broken
+// still runs and sends nothing.
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -15,6 +16,7 @@
 #include "platform/FileStream.h"
 #include "platform/FileSystem.h"
 #include "support/AnalyticsSink.h"
+#include "support/InstallerWindows.h"
 #include "support/WineTestSupport.h"
 
 namespace orvane::test {
@@ -113,27 +115,22 @@ class InstallerCopy {
     ::FreeLibrary(image);
   }
 
-  // starts it, waits for its window, closes it; the exit code
+  // starts it, closes its window and confirms as a user does; the exit code
   int RunAndClose() {
-    UniqueHandle process = StartProcess(L"\"" + path_ + L"\"");
+    DWORD id = 0;
+    UniqueHandle process = StartProcess(L"\"" + path_ + L"\"", &id);
     if (!process) return -2;
-    HWND window = nullptr;
-    for (DWORD waited = 0; !window && waited < kWaitMs; waited += 50) {
-      window = ::FindWindowW(kMainWindowClass, nullptr);
-      if (!window) ::Sleep(50);
-    }
-    if (!window) {
-      DWORD code = 0;
-      ::GetExitCodeProcess(process.get(), &code);
-      ADD_FAILURE() << "no main window; the installer's state: "
-                    << (code == STILL_ACTIVE ? std::string("running")
-                                             : "ended with " + std::to_string(code));
-    }
-    if (window) ::PostMessageW(window, WM_CLOSE, 0, 0);
     ULONGLONG start = ::GetTickCount64();
-    int code = WaitExitCode(process.get(), kWaitMs);
-    std::cout << "closing took " << ::GetTickCount64() - start << " ms\n";
-    if (code == -1) {
+    int code = CancelInstaller(process.get(), id, kWaitMs);
+    std::cout << "running and closing took " << ::GetTickCount64() - start << " ms\n";
+    if (code == -2) {
+      DWORD state = 0;
+      ::GetExitCodeProcess(process.get(), &state);
+      ADD_FAILURE() << "no main window or no cancel confirmation; the installer's state: "
+                    << (state == STILL_ACTIVE ? std::string("running")
+                                              : "ended with " + std::to_string(state));
+    }
+    if (code < 0) {
       // no installer may outlive its case: it holds the single-instance mutex
       ::TerminateProcess(process.get(), 99);
       ::WaitForSingleObject(process.get(), kWaitMs);
@@ -147,22 +144,39 @@ class InstallerCopy {
   int downloadTime_ = 0;
 };
 
-// the five records of one run, checked field by field
-void ExpectOneRun(const std::vector<std::string>& lines, size_t first, int downloadTime) {
-  ASSERT_GE(lines.size(), first + 5);
+// the records of each run in journal order; a run's records share a "sid"
+std::vector<std::vector<std::string>> Runs(const std::vector<std::string>& lines) {
+  std::vector<std::vector<std::string>> runs;
+  std::string sid;
+  for (const std::string& line : lines) {
+    const std::string next = ParseJsonLine(line)["sid"].asString();
+    if (runs.empty() || next != sid) runs.emplace_back();
+    sid = next;
+    runs.back().push_back(line);
+  }
+  return runs;
+}
+
+// one run: the three start records first and the two quit records last,
+// checked field by field; between them the pages' own records, among them
+// the confirmed cancel
+void ExpectOneRun(const std::vector<std::string>& run, int downloadTime) {
+  ASSERT_GE(run.size(), 6u);
   std::vector<Json::Value> r;
-  for (size_t i = first; i < first + 5; ++i)
-    r.push_back(ParseJsonLine(lines[i]));
-  for (size_t i = 0; i < 5; ++i) {
-    ASSERT_TRUE(r[i].isObject()) << lines[first + i];
+  for (const std::string& line : run)
+    r.push_back(ParseJsonLine(line));
+  bool cancelled = false;
+  for (size_t i = 0; i < r.size(); ++i) {
+    ASSERT_TRUE(r[i].isObject()) << run[i];
     EXPECT_EQ(r[i]["seq"].asInt(), static_cast<int>(i) + 1);
-    EXPECT_EQ(r[i]["sid"].asString(), r[0]["sid"].asString());
     EXPECT_EQ(r[i]["pid"].asUInt(), r[0]["pid"].asUInt());
     EXPECT_EQ(r[i]["app"].asString(), "40917263");
     EXPECT_EQ(r[i]["name"].asString(), "win_installer");
     EXPECT_EQ(r[i]["mid"].asString().size(), 32u);
+    cancelled = cancelled || r[i]["event"].asString() == "pCancelInstall";
   }
-  const std::string start = lines[first];
+  EXPECT_TRUE(cancelled);
+  const std::string start = run[0];
   EXPECT_EQ(r[0]["type"].asInt(), 6);
   EXPECT_EQ(r[0]["event"].asString(), "pSoftInstall");
   const std::string props = "\"props\":{\"download_time\":" + std::to_string(downloadTime) +
@@ -173,16 +187,17 @@ void ExpectOneRun(const std::vector<std::string>& lines, size_t first, int downl
                             std::string(kStem) + "\"}}";
   EXPECT_EQ(start.substr(start.find("\"props\"")), props);
   EXPECT_EQ(r[1]["type"].asInt(), 1);
-  EXPECT_EQ(lines[first + 1].substr(lines[first + 1].find("\"fields\"")), "\"fields\":[[1,1]]}");
+  EXPECT_EQ(run[1].substr(run[1].find("\"fields\"")), "\"fields\":[[1,1]]}");
   EXPECT_EQ(r[2]["type"].asInt(), 4);
-  EXPECT_EQ(lines[first + 2].substr(lines[first + 2].find("\"fields\"")),
+  EXPECT_EQ(run[2].substr(run[2].find("\"fields\"")),
             std::string("\"fields\":[[50,4],[51,\"0001\"],[52,\"0001\"],[53,\"") + kStem + "\"]]}");
-  EXPECT_EQ(r[3]["type"].asInt(), 4);
-  EXPECT_EQ(lines[first + 3].substr(lines[first + 3].find("\"fields\"")),
+  const size_t n = run.size();
+  EXPECT_EQ(r[n - 2]["type"].asInt(), 4);
+  EXPECT_EQ(run[n - 2].substr(run[n - 2].find("\"fields\"")),
             "\"fields\":[[50,4],[51,\"0001\"],[52,\"0002\"]]}");
-  EXPECT_EQ(r[4]["type"].asInt(), 6);
-  EXPECT_EQ(r[4]["event"].asString(), "vSoftQuit");
-  EXPECT_EQ(lines[first + 4].substr(lines[first + 4].find("\"props\"")),
+  EXPECT_EQ(r[n - 1]["type"].asInt(), 6);
+  EXPECT_EQ(r[n - 1]["event"].asString(), "vSoftQuit");
+  EXPECT_EQ(run[n - 1].substr(run[n - 1].find("\"props\"")),
             "\"props\":{\"event_name\":\"软件退出\"}}");
 }
 
@@ -203,8 +218,8 @@ TEST_F(InstallerTelemetry, StartAndQuitReachJournalAndSinkOnceEachAcrossAnOfflin
   InstallerCopy installer;
   ASSERT_EQ(installer.RunAndClose(), 0);
   std::vector<std::string> lines = JournalLines(QlxFolder());
-  ASSERT_EQ(lines.size(), 5u);
-  ExpectOneRun(lines, 0, installer.downloadTime());
+  ASSERT_EQ(Runs(lines).size(), 1u);
+  ExpectOneRun(lines, installer.downloadTime());
   std::vector<std::string> firstRun = UidsOf(lines);
   const std::set<std::string> stored0 = [] {
     auto u = SinkUids();
@@ -216,9 +231,9 @@ TEST_F(InstallerTelemetry, StartAndQuitReachJournalAndSinkOnceEachAcrossAnOfflin
   SetSinkMode(kSinkProduct, "");
   ASSERT_EQ(installer.RunAndClose(), 0);
   lines = JournalLines(QlxFolder());
-  ASSERT_EQ(lines.size(), 10u);
-  ExpectOneRun(lines, 5, installer.downloadTime());
-  EXPECT_NE(ParseJsonLine(lines[5])["sid"].asString(), ParseJsonLine(lines[0])["sid"].asString());
+  const auto runs = Runs(lines);
+  ASSERT_EQ(runs.size(), 2u);
+  ExpectOneRun(runs[1], installer.downloadTime());
   const std::vector<std::string> uids = UidsOf(lines);
 
   ASSERT_TRUE(WaitForSinkUids(uids, kWaitMs));

@@ -3,11 +3,17 @@
 // screenshot tests and for looking at it by hand (the begin sheet reacts to
 // the mouse like the begin page).
 //
-// usage: gallery.exe [--sheet widgets|begin] [--ratio R] [--info FILE]
+// usage: gallery.exe [--sheet NAME[,NAME...]] [--ratio R] [--info FILE]
 //                    [--until FILE] [--bench N]
+//   --sheet  "widgets" (the default), or one of the installer's pages and
+//            dialogs built by their own classes: begin, custom, progress,
+//            finished, reminder, warn, error, download, install. With
+//            several, the next is shown each time FILE.next (FILE of --info)
+//            appears; the gallery deletes it and closes after the last.
 //   --ratio  the display ratio to size the window for (default: the system's)
-//   --info   written once the window is painted: its screen rectangle, the
-//            scale and the rectangles of the named widgets
+//   --info   written once a sheet is painted: its name, the screen rectangle
+//            of its window (of the dialog, for a dialog), the scale and the
+//            rectangles of the named widgets
 //   --until  the gallery closes once this file exists (or after 2 minutes)
 //   --bench  times N full repaints of the window, written to the info file
 #include <windows.h>
@@ -20,10 +26,12 @@
 #include <string>
 #include <vector>
 
+#include "GalleryPages.h"
 #include "GallerySheets.h"
 #include "app/AppGlobals.h"
 #include "platform/FileSystem.h"
 #include "platform/StringConv.h"
+#include "platform/StringUtil.h"
 #include "ui/BaseWindow.h"
 #include "ui/DibSurface.h"
 #include "ui/ResourceMgr.h"
@@ -36,7 +44,7 @@ constexpr UINT_PTR kInfoTimer = 2;
 constexpr DWORD kLifetimeMs = 120000;
 
 struct Options {
-  std::wstring sheet = L"widgets";
+  std::vector<std::wstring> sheets{L"widgets"};
   double ratio = 0;  // 0 = the system's
   std::wstring info;
   std::wstring until;
@@ -50,7 +58,7 @@ Options ParseOptions() {
   for (int i = 1; argv && i + 1 < argc; i += 2) {
     const std::wstring key = argv[i];
     const std::wstring value = argv[i + 1];
-    if (key == L"--sheet") o.sheet = value;
+    if (key == L"--sheet") o.sheets = SplitAny(value, L",");
     if (key == L"--ratio") o.ratio = _wtof(value.c_str());
     if (key == L"--info") o.info = value;
     if (key == L"--until") o.until = value;
@@ -76,11 +84,29 @@ class RatioDisplay : public SystemDisplayFacts {
 
 class GalleryWindow : public IBaseWindow {
  public:
-  GalleryWindow(IDisplayFacts* display, const Options& options)
-      : IBaseWindow(600, 400, display), options_(options) {}
+  GalleryWindow(IDisplayFacts* display, const Options& options, IResourceMgr* resources)
+      : IBaseWindow(600, 400, display), options_(options), resources_(resources) {}
+  ~GalleryWindow() override { sheet_ = {}; }
 
-  void SetView(std::unique_ptr<GalleryView> view) { view_ = std::move(view); }
-  GalleryView* view() const { return view_.get(); }
+  // shows the next sheet; false when there is none or it is unknown
+  bool NextSheet() {
+    sheet_ = {};
+    if (next_ >= options_.sheets.size()) return false;
+    name_ = options_.sheets[next_++];
+    if (name_ == L"widgets") {
+      Resize(600, 400);
+      auto widgets = CreateWidgetSheet(hwnd_, resources_);
+      sheet_.named = widgets->Named();
+      sheet_.view = std::move(widgets);
+    } else if (!BuildPageSheet(name_, *this, resources_, &sheet_)) {
+      return false;
+    }
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
+    if (sheet_.dialog) sheet_.dialog->ShowOver(hwnd_);
+    ::SetTimer(hwnd_, kInfoTimer, 300, nullptr);
+    return true;
+  }
+  IBaseView* view() const { return sheet_.view.get(); }
   std::string benchLines;
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
@@ -96,14 +122,14 @@ class GalleryWindow : public IBaseWindow {
         OnTimer(wParam);
         return 0;
       case WM_CLOSE:
-        view_.reset();
+        sheet_ = {};
         ::DestroyWindow(hwnd_);
         return 0;
       case WM_DESTROY:
         ::PostQuitMessage(0);
         return 0;
     }
-    if (view_) return view_->HandleMessage(msg, wParam, lParam);
+    if (sheet_.view) return sheet_.view->HandleMessage(msg, wParam, lParam);
     return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
   }
 
@@ -117,21 +143,27 @@ class GalleryWindow : public IBaseWindow {
     const bool expired = ::GetTickCount() - started_ > kLifetimeMs;
     if (expired || (!options_.until.empty() && FileExists(options_.until))) {
       ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+      return;
+    }
+    const std::wstring next = options_.info + L".next";
+    if (!options_.info.empty() && FileExists(next)) {
+      ::DeleteFileW(next.c_str());
+      if (!NextSheet()) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
     }
   }
 
   void WriteInfo() {
-    if (options_.info.empty() || !view_) return;
+    if (options_.info.empty() || !sheet_.view) return;
     RECT r{};
-    ::GetWindowRect(hwnd_, &r);
-    std::string text = "window " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                       std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) +
-                       "\n";
+    ::GetWindowRect(sheet_.dialog ? sheet_.dialog->hwnd() : hwnd_, &r);
+    std::string text = "sheet " + WideToUtf8(name_) + "\n";
+    text += "window " + std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+            std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top) + "\n";
     char scale[32];
     std::snprintf(scale, sizeof(scale), "scale %.4f\n", GetAppGlobals()->uiScale);
     text += scale;
-    text += "widgets " + std::to_string(view_->widgetCount()) + "\n";
-    for (const auto& [name, rect] : view_->Named()) {
+    text += "widgets " + std::to_string(sheet_.view->widgetCount()) + "\n";
+    for (const auto& [name, rect] : sheet_.named) {
       text += "widget " + name + " " + std::to_string(rect.left) + " " + std::to_string(rect.top) +
               " " + std::to_string(rect.right) + " " + std::to_string(rect.bottom) + "\n";
     }
@@ -146,7 +178,10 @@ class GalleryWindow : public IBaseWindow {
   }
 
   Options options_;
-  std::unique_ptr<GalleryView> view_;
+  IResourceMgr* resources_;
+  PageSheet sheet_;
+  std::wstring name_;
+  size_t next_ = 0;
   DWORD started_ = ::GetTickCount();
 };
 
@@ -183,7 +218,7 @@ std::string Bench(GalleryWindow& window, int runs) {
   }
   std::string lines = Summary("repaint", repaint) + Summary("draw-only", render);
   // where the time goes: each widget's Draw on its own
-  GalleryView* view = window.view();
+  IBaseView* view = window.view();
   for (size_t i = 0; i < view->widgetCount(); ++i) {
     std::vector<double> one;
     for (int run = 0; run < std::min(runs, 20); ++run) {
@@ -211,18 +246,15 @@ int Run() {
   {
     ResourceMgrPtr resources(CreateResourceMgr({cache, ::GetModuleHandleW(nullptr)}));
     RatioDisplay display(options.ratio);
-    GalleryWindow window(&display, options);
-    if (!resources || !window.Create(L"OrvaneGallery-Window", nullptr)) {
+    GalleryWindow window(&display, options, resources.get());
+    if (!resources || !window.Create(L"OrvaneGallery-Window", nullptr) || !window.NextSheet()) {
       code = 1;
     } else {
-      window.SetView(options.sheet == L"begin" ? CreateBeginSheet(window.hwnd(), resources.get())
-                                               : CreateWidgetSheet(window.hwnd(), resources.get()));
       ::SetWindowPos(window.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
       ::ShowWindow(window.hwnd(), SW_SHOW);
       ::UpdateWindow(window.hwnd());
       if (options.bench > 0) window.benchLines = Bench(window, options.bench);
       ::SetTimer(window.hwnd(), kPollTimer, 100, nullptr);
-      ::SetTimer(window.hwnd(), kInfoTimer, 300, nullptr);
       MSG msg;
       while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);

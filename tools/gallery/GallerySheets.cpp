@@ -1,6 +1,6 @@
 #include "GallerySheets.h"
 
-#include "app/WindowMessages.h"
+#include "pages/PageStyles.h"
 #include "ui/ButtonResource.h"
 #include "ui/CheckboxResource.h"
 #include "ui/EditResource.h"
@@ -10,41 +10,13 @@
 #include "ui/ResourceMgr.h"
 #include "ui/SpacerResource.h"
 #include "ui/TextResource.h"
+#include "ui/UiMessages.h"
 
 namespace orvane {
 
 namespace {
 
-constexpr uint32_t kPage = 0xFF1F1F1F;
-constexpr uint32_t kAccent = 0xFF4F7DFF;
-constexpr uint32_t kAccentLight = 0xFF5D8EFC;
-constexpr uint32_t kText = 0xFFE0E7FA;
-constexpr uint32_t kSubtext = 0xFFA2ABC3;
-constexpr uint32_t kRed = 0xFFFF4D4F;
-constexpr uint32_t kDisabled = 0xFF6A748B;
-constexpr uint32_t kSecondary = 0xFF303349;
-constexpr uint32_t kClear = 0x00FFFFFF;
-
-WidgetStyles PageBackground() {
-  WidgetStyles s;
-  s[0].backgroundColor = kPage;
-  s[0].borderWidth = 1;
-  s[0].borderColor = kPage;
-  return s;
-}
-
-WidgetStyles PrimaryButton() {
-  WidgetStyles s;
-  const uint32_t backgrounds[4] = {kAccent, kAccentLight, kAccentLight, kDisabled};
-  for (int i = 0; i < 4; ++i) {
-    s[i].backgroundColor = backgrounds[i];
-    s[i].textColor = kText;
-    s[i].cornerRadius = 2;
-    s[i].horizontalAlignment = 1;
-    s[i].verticalAlignment = 1;
-  }
-  return s;
-}
+using namespace colors;
 
 WidgetStyles SecondaryButton() {
   WidgetStyles s;
@@ -60,48 +32,9 @@ WidgetStyles SecondaryButton() {
   return s;
 }
 
-// transparent, text colour by state: normal, hover and pressed, disabled
-WidgetStyles LinkStyle(uint32_t fontSize, bool underline, int32_t align, int32_t iconPosition) {
-  WidgetStyles s;
-  const uint32_t colors[4] = {kText, kAccentLight, kAccentLight, kText};
-  for (int i = 0; i < 4; ++i) {
-    s[i].backgroundColor = kClear;
-    s[i].borderColor = kClear;
-    s[i].textColor = colors[i];
-    s[i].fontSize = fontSize;
-    s[i].underline = underline && i < 3;
-    s[i].horizontalAlignment = align;
-    s[i].iconPosition = iconPosition;
-  }
-  return s;
-}
-
-WidgetStyles CloseStyle() {
-  WidgetStyles s;
-  for (int i = 0; i < 3; ++i) {
-    s[i].backgroundColor = kClear;
-    s[i].borderColor = kClear;
-  }
-  return s;
-}
-
-WidgetStyles TextStyle(uint32_t color, uint32_t size, int32_t align = 0, uint8_t bold = 0) {
-  WidgetStyles s;
-  s[0].textColor = color;
-  s[0].fontSize = size;
-  s[0].horizontalAlignment = align;
-  s[0].bold = bold;
-  return s;
-}
-
-WidgetStyles CheckboxStyle() {
-  WidgetStyles s;
-  for (int i = 0; i < 3; ++i) {
-    s[i].fontSize = 14;
-    s[i].backgroundColor = kClear;
-    s[i].borderColor = kClear;
-    s[i].textColor = i == 0 ? kText : kAccentLight;
-  }
+WidgetStyles BoldText(uint32_t color, uint32_t size) {
+  WidgetStyles s = TextStyle(color, size);
+  s[0].bold = 1;
   return s;
 }
 
@@ -119,7 +52,7 @@ class WidgetSheet : public GalleryView {
   WidgetSheet(HWND hwnd, IResourceMgr* resources) : GalleryView(hwnd, resources) {}
 
   void Build() {
-    const WidgetStyles page = PageBackground();
+    const WidgetStyles page = PageBackgroundStyle();
     auto* root = Add(std::make_unique<CLayoutResource>(kVertical, 9));
     root->SetMargins(20, 12, 20, 12);
     root->SetSpacing(4);
@@ -130,7 +63,7 @@ class WidgetSheet : public GalleryView {
 
     // buttons in their four states
     auto* buttons = Row(root, L"按钮", 0, 0);
-    const WidgetStyles primary = PrimaryButton();
+    const WidgetStyles primary = PrimaryButtonStyle();
     for (int state = 0; state < 4; ++state) {
       if (state) Gap(buttons, 2, "buttons.gap" + std::to_string(state));
       auto* b = Keep("btn." + std::to_string(state),
@@ -142,7 +75,7 @@ class WidgetSheet : public GalleryView {
     // the dialogs' two buttons, normal, hover and pressed
     auto* dialog = Row(root, L"对话框按钮", 2, 2);
     const WidgetStyles secondary = SecondaryButton();
-    WidgetStyles primaryDialog = PrimaryButton();
+    WidgetStyles primaryDialog = PrimaryButtonStyle();
     for (int state = 0; state < 6; ++state) {
       if (state) Gap(dialog, 2, "");
       const bool first = state < 3;
@@ -155,7 +88,7 @@ class WidgetSheet : public GalleryView {
 
     // close buttons and the back button with its chevron
     auto* icons = Row(root, L"图标按钮", 10, 10);
-    const WidgetStyles close = CloseStyle();
+    const WidgetStyles close = CloseButtonStyle();
     for (int state = 0; state < 3; ++state) {
       auto* b =
           Keep("close." + std::to_string(state), std::make_unique<CButtonResource>(L"", 2, &close));
@@ -224,7 +157,7 @@ class WidgetSheet : public GalleryView {
     AddText(texts, "title", L"栖木工坊", TextStyle(kText, 24), 15);
     AddText(texts, "subtitle", L"恭喜，安装成功", TextStyle(kSubtext, 16), 17);
     AddText(texts, "hint", L"（勾选已阅读用户协议后才能安装）", TextStyle(kRed, 12), 28);
-    AddText(texts, "bold", L"加粗", TextStyle(kText, 16, 0, 1), 7);
+    AddText(texts, "bold", L"加粗", BoldText(kText, 16), 7);
 
     // progress bars at 0, 50 and 100 %, pill-shaped, and a square one
     auto* bars = Row(root, L"进度条", 13, 13);
@@ -292,135 +225,6 @@ class WidgetSheet : public GalleryView {
   }
 };
 
-// the begin page, from its widget table
-class BeginSheet : public GalleryView {
- public:
-  BeginSheet(HWND hwnd, IResourceMgr* resources) : GalleryView(hwnd, resources) {}
-
-  void Build() {
-    auto* root = Add(std::make_unique<CLayoutResource>(kVertical, 9));  // 0
-    root->SetMargins(20, 24, 20, 24);
-    SetRoot(root);
-    const WidgetStyles page = PageBackground();
-    auto* bg = Keep("page", std::make_unique<CImageResource>(0, kKindBackground, &page));  // 1
-    bg->SetImage(resources_->GetImage(L"main_bg.png"));
-    root->SetBackground(bg);
-
-    auto* top = Keep("topbar", std::make_unique<CLayoutResource>(kHorizontal, 9));  // 2
-    root->AddChild(top, 4);
-    top->AddChild(Add(std::make_unique<CSpacerResource>()), 27);  // 3
-    const WidgetStyles close = CloseStyle();
-    auto* closeButton = Keep("close", std::make_unique<CButtonResource>(L"", 2, &close));  // 4
-    closeButton->SetAspect(1.0);
-    closeButton->SetStateImage(kStateNormal, resources_->GetImage(L"global_btn_close_normal.png"));
-    closeButton->SetStateImage(kStateHover, resources_->GetImage(L"global_btn_close_hover.png"));
-    closeButton->SetStateImage(kStatePressed, resources_->GetImage(L"global_btn_close_hover.png"));
-    top->AddChild(closeButton, 1);
-    root->AddChild(Add(std::make_unique<CSpacerResource>()), 3);  // 5
-
-    auto* column = Add(std::make_unique<CLayoutResource>(kVertical, 9));  // 6
-    root->AddChild(column, 42);
-    auto* logo = Keep("logo", std::make_unique<CImageResource>(1, kKindPicture, nullptr));  // 7
-    logo->SetImage(resources_->GetImage(L"logo.png"));
-    column->AddChild(logo, 15);
-    const WidgetStyles titleStyle = TextStyle(kText, 24, 1);
-    auto* title = Keep("title", std::make_unique<CTextResource>(8, kKindText, &titleStyle));  // 8
-    title->SetText(L"栖木工坊");
-    column->AddChild(title, 4);
-
-    const WidgetStyles redStyle = TextStyle(kRed, 14, 1);
-    auto* red = Keep("redtext", std::make_unique<CTextResource>(8, kKindText, &redStyle));  // 9
-    root->AddChild(red, 6);
-
-    auto* buttonRow = Add(std::make_unique<CLayoutResource>(kHorizontal, 9));  // 10
-    root->AddChild(buttonRow, 16);
-    buttonRow->AddChild(Add(std::make_unique<CSpacerResource>()), 25);  // 11
-    const WidgetStyles primary = PrimaryButton();
-    install_ = Keep("install", std::make_unique<CButtonResource>(L"立即安装", 3, &primary));  // 12
-    install_->SetAspect(3.5);
-    buttonRow->AddChild(install_, 21);
-    buttonRow->AddChild(Add(std::make_unique<CSpacerResource>()), 25);  // 13
-    root->AddChild(Add(std::make_unique<CSpacerResource>()), 10);       // 14
-
-    auto* row = Keep("row", std::make_unique<CLayoutResource>(kHorizontal, 9));  // 15
-    row->SetMargins(0, 10, 0, 0);
-    root->AddChild(row, 6);
-    const WidgetStyles box = CheckboxStyle();
-    checkbox_ =
-        Keep("checkbox", std::make_unique<CCheckboxResource>(  // 16
-                             L"我已阅读并同意", resources_->GetImage(L"main_checkbox_select.png"),
-                             resources_->GetImage(L"main_checkbox_deselect.png"), 6, &box));
-    row->AddChild(checkbox_, 12);
-    const WidgetStyles agreement = LinkStyle(14, true, 0, 0);
-    auto* link =
-        Keep("link", std::make_unique<CButtonResource>(L"用户使用协议", 5, &agreement));  // 17
-    row->AddChild(link, 10);
-    WidgetStyles hintStyle = TextStyle(kRed, 12, 0);
-    auto* hint = Keep("hint", std::make_unique<CTextResource>(7, kKindText, &hintStyle));  // 18
-    hint->SetText(L"（勾选已阅读用户协议后才能安装）");
-    hint->SetVisible(false);
-    hint_ = hint;
-    row->AddChild(hint, 20);
-    const WidgetStyles customStyle = LinkStyle(14, false, 2, 1);
-    custom_ =
-        Keep("custom", std::make_unique<CButtonResource>(L"自定义安装", 4, &customStyle));  // 19
-    custom_->SetStateImage(kStateNormal, resources_->GetImage(L"main_word_custom_normal.png"));
-    custom_->SetStateImage(kStateHover, resources_->GetImage(L"main_word_custom_hover.png"));
-    custom_->SetStateImage(kStatePressed, resources_->GetImage(L"main_word_custom_press.png"));
-    custom_->SetStateImage(kStateDisabled, resources_->GetImage(L"main_word_custom_normal.png"));
-    row->AddChild(custom_, 10);
-  }
-
- protected:
-  bool UpdateStates(StateCause cause, int32_t index) override {
-    bool changed = false;
-    for (size_t i = 0; i < widgetCount(); ++i) {
-      IBaseResource* w = WidgetAt(static_cast<int32_t>(i));
-      const int32_t id = w->id();
-      if (w->kind() == kKindCheckbox) {
-        if (cause == StateCause::kClick && static_cast<int32_t>(i) == index) ToggleAgreement();
-        if (cause == StateCause::kClick && static_cast<int32_t>(i) == index) changed = true;
-        continue;
-      }
-      if (w->kind() != kKindButton) continue;
-      if (id == 3 && !accepted_) continue;
-      if (id == 4 && !accepted_) continue;
-      auto* button = static_cast<CButtonResource*>(w);
-      int32_t next = kStateNormal;
-      if (static_cast<int32_t>(i) == index) {
-        next = cause == StateCause::kMouseMove    ? kStateHover
-               : cause == StateCause::kButtonDown ? kStatePressed
-                                                  : kStateNormal;
-      }
-      if (button->state() != next) {
-        button->SetState(next);
-        changed = true;
-      }
-    }
-    return changed;
-  }
-
-  void OnClick(int32_t index) override {
-    IBaseResource* w = WidgetAt(index);
-    if (w && w->kind() == kKindButton && w->id() == 2) ::PostMessageW(hwnd_, WM_CLOSE, 0, 0);
-  }
-
- private:
-  void ToggleAgreement() {
-    accepted_ = checkbox_->selected() == 0;
-    checkbox_->SetSelected(accepted_ ? 1 : 0);
-    hint_->SetVisible(!accepted_);
-    install_->SetState(accepted_ ? kStateNormal : kStateDisabled);
-    custom_->SetState(accepted_ ? kStateNormal : kStateDisabled);
-  }
-
-  bool accepted_ = true;
-  CButtonResource* install_ = nullptr;
-  CButtonResource* custom_ = nullptr;
-  CCheckboxResource* checkbox_ = nullptr;
-  CTextResource* hint_ = nullptr;
-};
-
 }  // namespace
 
 LRESULT GalleryView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -476,13 +280,6 @@ void GalleryView::CollectNames() {
 
 std::unique_ptr<GalleryView> CreateWidgetSheet(HWND hwnd, IResourceMgr* resources) {
   auto sheet = std::make_unique<WidgetSheet>(hwnd, resources);
-  sheet->Build();
-  sheet->Layout();
-  return sheet;
-}
-
-std::unique_ptr<GalleryView> CreateBeginSheet(HWND hwnd, IResourceMgr* resources) {
-  auto sheet = std::make_unique<BeginSheet>(hwnd, resources);
   sheet->Build();
   sheet->Layout();
   return sheet;

@@ -1,7 +1,6 @@
-// The gallery's sheets: views that show the widget toolkit in a 600 x 400
-// window. "widgets" shows every widget in every state; "begin" rebuilds
-// the begin page from its widget table (20 widgets) and reacts to the
-// mouse as that page does.
+// The gallery's own sheet: a view that shows every widget of the toolkit in
+// every state in a 600 x 400 window. (The installer's pages come from their
+// own classes, GalleryPages.h.)
 #pragma once
 
 #include <map>
@@ -53,6 +52,5 @@ class GalleryView : public IBaseView {
 };
 
 std::unique_ptr<GalleryView> CreateWidgetSheet(HWND hwnd, IResourceMgr* resources);
-std::unique_ptr<GalleryView> CreateBeginSheet(HWND hwnd, IResourceMgr* resources);
 
 }  // namespace orvane

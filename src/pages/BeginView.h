@@ -1,0 +1,58 @@
+// CBeginView: page 1, the first page a user sees. The logo and the product
+// name, "立即安装", the agreement check box with the link to the agreement,
+// the red hint while the agreement is not accepted, and the "自定义安装"
+// link. Its close button and WM_CLOSE ask for the cancel confirmation.
+#pragma once
+
+#include "pages/DialogWindows.h"
+#include "ui/BaseView.h"
+
+namespace orvane {
+
+class CButtonResource;
+class CCheckboxResource;
+class CTextResource;
+
+class CBeginView : public IBaseView {
+ public:
+  enum Id : int32_t {
+    kCloseId = 2,
+    kInstallId = 3,
+    kCustomId = 4,
+    kAgreementLinkId = 5,
+    kCheckboxId = 6,
+    kHintId = 7,
+  };
+
+  // builds the page in the main window's client area, then writes
+  // "vInstallPage"
+  CBeginView(HWND mainWindow, IResourceMgr* resources, bool reinstall);
+
+  LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  // the main window's disk check: while the install folder's drive lacks the
+  // room, the install button stays disabled
+  void SetSpaceOk(bool ok);
+  bool spaceOk() const { return spaceOk_; }
+  bool agreementAccepted() const { return accepted_; }
+
+ private:
+  void Build();
+  // the looks after a mouse move, a press or a click on the widget at index
+  bool UpdateStates(StateCause cause, int32_t index);
+  void OnClick(int32_t index);
+  void ToggleAgreement();
+  void OpenAgreement();
+  void Close();
+
+  bool reinstall_;
+  bool accepted_ = true;
+  bool spaceOk_ = true;
+  CancelConfirmation cancel_{L"BeginChildCloseWnd", 1};
+  CButtonResource* install_ = nullptr;
+  CButtonResource* custom_ = nullptr;
+  CCheckboxResource* checkbox_ = nullptr;
+  CTextResource* hint_ = nullptr;
+};
+
+}  // namespace orvane

@@ -1,0 +1,354 @@
+"""Drives the real installer under Wine on the test display like a user does,
+for the end-to-end tests. Python standard library plus xdotool and
+ImageMagick; runs inside scripts/test's namespace (loopback only, Xvfb,
+the test prefix).
+
+    from installer_driver import Build, Installer, Sim
+
+    build = Build("build/wine-tests")                # paths of a wine-tests build
+    sim = Sim(build)
+    sim.set_scenario({"package": {"data": {"versionCode": "1.0.0.2"}}})
+    with Installer(build, name="KestrelVaultSetup_huawei00.exe") as app:
+        app.start()                                  # copy, start, wait for the main window
+        app.click(300, 279)                          # logical pixels of the window, x the ratio
+        app.wait_for(lambda: app.window(CUSTOM_WND)) # a window of a class, (x, y, w, h) or None
+        app.type_keys("End", "shift+Home")
+        app.type_text("D:\\\\Apps")
+        app.edit_text(5)                             # the text of the main window's edit field
+        app.pixel(217 + 4, 255 + 4)                  # RGB at logical pixels, as an int
+        app.screenshot("begin-100")                  # PNG under build/screenshots/
+        app.records()                                # this run's journal records (dicts)
+        app.events("vInstallPage")                   # ... only those events
+        app.operations()                             # [(page code, control code), ...]
+        app.config()                                 # config.ini as {section: {key: value}}
+        app.opened_urls()                            # what the installer gave the browser
+        app.post(MAIN_WND, WM_APP_SHOW_PAGE, 4)      # a window message, as a page would post it
+        app.wait_exit()                              # the exit code
+    sim.requests("package")                          # the simulator's log of an endpoint
+
+Every wait polls with a deadline (Installer.TIMEOUT seconds) and raises
+DriverError when it passes; Installer's exit kills an installer that is
+still running, so that none outlives its test. Coordinates given to click,
+pixel and screenshot are the design's logical pixels of a window (the main
+window unless another class is named), multiplied by the window's own scale
+(its width over its base width).
+"""
+import glob
+import json
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+
+MAIN_WND = "OrvanePkg-Window-5F2E9A71-3C08-4B6D-9E14-A7D2C0B84F63"
+UNINSTALL_KEY = ("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+                 "{5F2E9A71-3C08-4B6D-9E14-A7D2C0B84F63}_is1")
+BROWSER_KEY = "HKCU\\Software\\Wine\\WineBrowser"
+WM_CLOSE = 0x0010
+WM_APP_SHOW_PAGE = 0x8000 + 106
+
+
+class DriverError(Exception):
+    pass
+
+
+class Build:
+    """The paths of a wine-tests build folder and of the source tree."""
+
+    def __init__(self, build_dir, source_dir=None):
+        self.dir = os.path.abspath(build_dir)
+        self.source = os.path.abspath(source_dir or os.path.join(os.path.dirname(__file__),
+                                                                 "..", ".."))
+        self.prefix = os.environ.get("WINEPREFIX") or os.path.join(self.dir, "wineprefix")
+        self.wine_run = os.path.join(self.source, "scripts", "lib", "wine-run")
+        self.installer = os.path.join(self.dir, "KestrelVaultSetup.exe")
+        self.wintool = os.path.join(self.dir, "tests", "e2e", "wintool.exe")
+        self.peers = os.path.join(self.dir, "peers")
+        self.screenshots = os.path.join(self.dir, "screenshots")
+
+    def wine(self, *args, check=True):
+        """runs a Windows program to its end; its output as text"""
+        done = subprocess.run([self.wine_run, self.prefix] + [str(a) for a in args],
+                              stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+        if check and done.returncode != 0:
+            raise DriverError(f"{args[0]} {args[1:]} ended with {done.returncode}: "
+                              f"{done.stderr.decode(errors='replace')[-300:]}")
+        return done.stdout.decode("utf-8", errors="replace")
+
+    def cache_root(self):
+        """the installer's package cache root (roaming AppData\\OrvanePkg) on the Linux side"""
+        found = glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData",
+                                       "Roaming"))
+        found = [f for f in found if "/Public/" not in f]
+        if not found:
+            raise DriverError("no roaming AppData folder in the prefix")
+        return os.path.join(found[0], "OrvanePkg")
+
+    def set_uninstall_key(self, display_icon):
+        """an installed product whose program is display_icon (a Windows path)"""
+        self.wine("reg", "add", UNINSTALL_KEY, "/v", "DisplayIcon", "/t", "REG_SZ",
+                  "/d", display_icon, "/f")
+
+    def delete_uninstall_key(self):
+        self.wine("reg", "delete", UNINSTALL_KEY, "/f", check=False)
+
+
+def windows_path(path):
+    """the Windows path of a Linux path (Wine maps / to Z:)"""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+class Sim:
+    """The vendor API simulator of peer vendor-sim: its scenario and request log."""
+
+    def __init__(self, build):
+        self.state = os.path.join(build.peers, "vendor-sim")
+        self.serial = 0
+
+    def set_scenario(self, scenario):
+        """replaces the scenario (a dict) and empties the request log"""
+        self.serial += 1
+        scenario = dict(scenario, _serial=f"{os.getpid()}.{self.serial}.{time.time()}")
+        temp = os.path.join(self.state, "scenario.json.tmp")
+        with open(temp, "w") as f:
+            json.dump(scenario, f)
+        os.replace(temp, os.path.join(self.state, "scenario.json"))
+        open(os.path.join(self.state, "requests.log"), "wb").close()
+
+    def requests(self, endpoint=None):
+        """[(endpoint, raw bytes), ...] since the last scenario, in order"""
+        try:
+            with open(os.path.join(self.state, "requests.log"), "rb") as f:
+                log = f.read()
+        except FileNotFoundError:
+            return []
+        out, at = [], 0
+        while log.startswith(b"=== ", at):
+            end = log.index(b"\n", at)
+            fields = log[at + 4:end].split()
+            size = int(fields[4])
+            out.append((fields[2].decode(), log[end + 1:end + 1 + size]))
+            at = end + 1 + size + 1
+        return [r for r in out if endpoint is None or r[0] == endpoint]
+
+
+class Installer:
+    """One run of the installer, copied under a file name of its own."""
+
+    TIMEOUT = 30
+
+    def __init__(self, build, name="KestrelVaultSetup.exe"):
+        self.build = build
+        self.name = name
+        self.scratch = tempfile.mkdtemp(prefix="orvane-e2e-")
+        self.path = os.path.join(self.scratch, name)
+        self.process = None
+        self.exit_code = None
+        self.journal_path = os.path.join(build.cache_root(), "Qlx", "Qlx.journal")
+        self.journal_start = 0
+        self.urls_path = os.path.join(self.scratch, "opened-urls.txt")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        if self.process and self.process.poll() is None:
+            self.process.kill()
+            self.process.wait()
+        self.build.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f", check=False)
+        shutil.rmtree(self.scratch, ignore_errors=True)
+
+    # -- the process -------------------------------------------------------
+
+    def start(self):
+        """copies and starts the installer; waits until its main window shows"""
+        shutil.copy(self.build.installer, self.path)
+        # the browser the installer hands URLs to notes them instead of opening them
+        recorder = os.path.join(self.scratch, "browser.sh")
+        with open(recorder, "w") as f:
+            f.write(f"#!/bin/sh\nprintf '%s\\n' \"$@\" >> '{self.urls_path}'\n")
+        os.chmod(recorder, 0o755)
+        self.build.wine("reg", "add", BROWSER_KEY, "/v", "Browsers", "/t", "REG_SZ",
+                        "/d", recorder, "/f")
+        if os.path.exists(self.journal_path):
+            self.journal_start = os.path.getsize(self.journal_path)
+        self.process = subprocess.Popen([self.build.wine_run, self.build.prefix, self.path],
+                                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                        stderr=subprocess.DEVNULL)
+        # a first start in a fresh prefix takes longer
+        return self.wait_for(lambda: self.visible_window(MAIN_WND), "the main window",
+                             timeout=2 * self.TIMEOUT)
+
+    def running(self):
+        return self.process is not None and self.process.poll() is None
+
+    def wait_exit(self, timeout=None):
+        """the exit code once the installer has ended"""
+        try:
+            self.exit_code = self.process.wait(timeout or self.TIMEOUT)
+        except subprocess.TimeoutExpired:
+            raise DriverError("the installer did not end")
+        return self.exit_code
+
+    def wait_for(self, probe, what="a condition", timeout=None):
+        """polls probe() until it gives something true; returns that"""
+        deadline = time.time() + (timeout or self.TIMEOUT)
+        while True:
+            got = probe()
+            if got:
+                return got
+            if time.time() > deadline:
+                raise DriverError(f"waited in vain for {what}")
+            time.sleep(0.15)
+
+    # -- windows -----------------------------------------------------------
+
+    def window(self, cls=MAIN_WND):
+        """(x, y, width, height, visible) of the first window of the class, or None"""
+        out = self.build.wine(self.build.wintool, "find", cls, check=False).split()
+        return tuple(int(v) for v in out) if len(out) == 5 else None
+
+    def visible_window(self, cls=MAIN_WND):
+        w = self.window(cls)
+        return w if w and w[4] else None
+
+    def scale(self, cls=MAIN_WND):
+        w = self.window(cls)
+        if not w:
+            raise DriverError(f"no window of class {cls}")
+        # 600 x 400 pages; 400 x 200 dialogs and the main window on page 0
+        base = 400 if w[2] == 2 * w[3] else 600
+        return w, w[2] / base
+
+    def to_screen(self, x, y, cls=MAIN_WND):
+        w, s = self.scale(cls)
+        return int(w[0] + x * s), int(w[1] + y * s)
+
+    def click(self, x, y, cls=MAIN_WND):
+        """a left click at logical pixels of the window"""
+        sx, sy = self.to_screen(x, y, cls)
+        subprocess.run(["xdotool", "mousemove", str(sx), str(sy)], check=True)
+        time.sleep(0.1)
+        subprocess.run(["xdotool", "click", "1"], check=True)
+        time.sleep(0.2)
+
+    def move(self, x, y, cls=MAIN_WND):
+        sx, sy = self.to_screen(x, y, cls)
+        subprocess.run(["xdotool", "mousemove", str(sx), str(sy)], check=True)
+        time.sleep(0.2)
+
+    def type_text(self, text, delay=30):
+        """types into the window that has the keyboard, `delay` ms a key"""
+        subprocess.run(["xdotool", "type", "--delay", str(delay), text], check=True)
+
+    def type_keys(self, *keys):
+        subprocess.run(["xdotool", "key", "--delay", "30"] + list(keys), check=True)
+
+    def post(self, cls, message, wparam=0, lparam=0):
+        self.build.wine(self.build.wintool, "post", cls, hex(message), hex(wparam), hex(lparam))
+
+    def edit_text(self, control_id, cls=MAIN_WND):
+        return self.build.wine(self.build.wintool, "text", cls, control_id).rstrip("\r\n")
+
+    # -- pixels --------------------------------------------------------------
+
+    def grab(self, cls=MAIN_WND):
+        """the window's pixels now: (width, height, scale, RGB bytes)"""
+        w, s = self.scale(cls)
+        data = subprocess.run(["import", "-window", "root", "-crop",
+                               f"{w[2]}x{w[3]}+{w[0]}+{w[1]}", "+repage", "-depth", "8",
+                               "rgb:-"], capture_output=True, check=True).stdout
+        return w[2], w[3], s, data
+
+    def pixel(self, x, y, cls=MAIN_WND):
+        """the RGB of a logical pixel of the window, as 0xRRGGBB"""
+        width, _, s, data = self.grab(cls)
+        i = (int(y * s) * width + int(x * s)) * 3
+        return (data[i] << 16) | (data[i + 1] << 8) | data[i + 2]
+
+    def count(self, rect, color, tolerance=12, cls=MAIN_WND):
+        """pixels near the colour inside a logical rectangle (left, top, right, bottom)"""
+        width, _, s, data = self.grab(cls)
+        left, top, right, bottom = (int(v * s) for v in rect)
+        n = 0
+        for y in range(top, bottom):
+            for x in range(left, right):
+                i = (y * width + x) * 3
+                if near((data[i] << 16) | (data[i + 1] << 8) | data[i + 2], color, tolerance):
+                    n += 1
+        return n
+
+    def screenshot(self, name, cls=MAIN_WND):
+        """the window as build/screenshots/<name>.png; its path"""
+        w, _ = self.scale(cls)
+        os.makedirs(self.build.screenshots, exist_ok=True)
+        path = os.path.join(self.build.screenshots, name + ".png")
+        subprocess.run(["import", "-window", "root", "-crop", f"{w[2]}x{w[3]}+{w[0]}+{w[1]}",
+                        "+repage", path], check=True)
+        return path
+
+    # -- what the installer wrote -------------------------------------------
+
+    def records(self):
+        """this run's SDK journal records, in order"""
+        try:
+            with open(self.journal_path, "rb") as f:
+                f.seek(self.journal_start)
+                lines = f.read().split(b"\n")
+        except FileNotFoundError:
+            return []
+        out = []
+        for line in lines[:-1]:
+            try:
+                out.append(json.loads(line))
+            except ValueError:
+                pass
+        return out
+
+    def events(self, name=None):
+        """the event records, or those of one event"""
+        return [r for r in self.records()
+                if r.get("type") == 6 and (name is None or r.get("event") == name)]
+
+    def operations(self):
+        """the operation records as (page code, control code)"""
+        out = []
+        for r in self.records():
+            if r.get("type") == 2:
+                fields = dict((f[0], f[1]) for f in r.get("fields", []))
+                out.append((fields.get(10, ""), fields.get(11, "")))
+        return out
+
+    def config(self):
+        """config.ini as {section: {key: value}}; {} without the file"""
+        path = os.path.join(self.build.cache_root(), "KESTRELVAULT", "config.ini")
+        try:
+            with open(path, "rb") as f:
+                raw = f.read()
+        except FileNotFoundError:
+            return {}
+        if raw.startswith(b"\xff\xfe"):
+            text = raw[2:].decode("utf-16-le", errors="replace")
+        else:
+            text = raw.decode("utf-8", errors="replace")
+        section, out = None, {}
+        for line in text.splitlines():
+            line = line.strip()
+            if line.startswith("[") and line.endswith("]"):
+                section = line[1:-1]
+            elif "=" in line:
+                key, value = line.split("=", 1)
+                out.setdefault(section, {})[key] = value
+        return out
+
+    def opened_urls(self):
+        try:
+            with open(self.urls_path) as f:
+                return [line.rstrip("\n") for line in f]
+        except FileNotFoundError:
+            return []
+
+
+def near(a, b, tolerance):
+    return all(abs(((a >> s) & 255) - ((b >> s) & 255)) <= tolerance for s in (0, 8, 16))
