@@ -296,12 +296,24 @@ http {{
         return env
 
     def make_prefix(self):
+        """A fresh prefix from the template, with its wineserver and Wine's
+        services already running (on the display, so start that first):
+        Windows programs started at once in a prefix nobody uses yet may
+        each start a wineserver of their own and wait for each other."""
+        if not self.display:
+            raise StageError("start the display before the prefix")
         if not os.path.exists(os.path.join(self.template, ".orvane-browser")):
             raise StageError(f"{self.template} is not a prefix with the recording browser")
         copy_prefix(self.template, self.prefix)
         self.user = next(u for u in sorted(os.listdir(os.path.join(self.prefix, "drive_c",
                                                                     "users")))
                          if u not in ("Public", "public"))
+        subprocess.run(["wineserver", "-p"], env=self.wine_env(), check=True)
+        # the services it starts live on: their output must go nowhere, or
+        # they would hold this call's pipes open
+        subprocess.run(["wine", "wineboot.exe"], env=self.wine_env(), stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120,
+                       check=True)
 
     def drive_c(self, *parts):
         return os.path.join(self.prefix, "drive_c", *parts)

@@ -108,9 +108,9 @@ class World(unittest.TestCase):
         s.enter(api_ip=st.UNREACHABLE_IP)
         s.start_vendor(api_ips=(HIDDEN_API_IP,))
         s.start_proxy({st.API_HOST: HIDDEN_API_IP})
+        s.start_display()
         s.make_prefix()
         s.set_user_proxy(f"{st.PROXY_IP}:{st.PROXY_PORT}")
-        s.start_display()
         s.start_installer()
         st.wait_for(lambda: {"package", "welcome"} <= set(endpoints(s)), 90,
                     "the queries through the proxy")
