@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "download/DownloadOwner.h"
+#include "download/PackageHold.h"
 #include "platform/FileStream.h"
 #include "platform/XMutex.h"
 
@@ -32,6 +33,14 @@ class IDownloader {
   virtual void Release() = 0;
   virtual std::wstring GetFilePath() = 0;
   virtual std::string GetDownloadUrl() = 0;
+  // right before the package starts: holds the file against writes and
+  // deletes (CPackageHold) and, unless it is still held since its MD5
+  // check, checks it again through the held handle. True when what is held
+  // is the package that was verified or remembered.
+  virtual bool HoldPackage() = 0;
+  // once the installer process has started (or failed to): the file may
+  // change again
+  virtual void ReleasePackage() = 0;
 
  protected:
   virtual ~IDownloader() = default;
@@ -55,6 +64,8 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   void Release() override;
   std::wstring GetFilePath() override;
   std::string GetDownloadUrl() override;
+  bool HoldPackage() override;
+  void ReleasePackage() override;
 
   bool OnPackageInfo() override;
   bool OnUrlInfo(const UrlInfo& info) override;
@@ -92,6 +103,9 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   std::unique_ptr<QueryUrlInfoThread> probe_;
   std::vector<Segment> segments_;
   bool winsock_ = false;
+  // from the MD5 check of a download until the installer has started
+  CPackageHold package_;
+  std::string verifiedMd5_;  // what the held file was checked against
 };
 
 // a new downloader (url empty: the package-info query decides); free it

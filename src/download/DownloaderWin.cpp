@@ -49,6 +49,7 @@ CDownloader::CDownloader(std::string url) : url_(std::move(url)) {
 
 CDownloader::~CDownloader() {
   state_ = kDestroying;
+  package_.Release();
   probe_.reset();
   DeleteWorkers();
   file_.reset();
@@ -273,16 +274,55 @@ int CDownloader::DownloadSeconds() {
   }
 }
 
+// the file is held from here until the installer has started, and hashed
+// through that handle, so that nothing can swap it after the check
 bool CDownloader::VerifyPackage() {
-  if (filePath_.empty()) return false;
-  std::string expected = PackageMd5();
-  if (expected.empty()) return true;
-  return Md5File(filePath_) == expected;
+  if (filePath_.empty() || !package_.Open(filePath_)) return false;
+  const std::string actual = package_.Md5();
+  const std::string expected = PackageMd5();
+  if (!expected.empty() && actual != expected) {
+    package_.Release();
+    return false;
+  }
+  verifiedMd5_ = actual;
+  return true;
+}
+
+bool CDownloader::HoldPackage() {
+  if (state_ != kFinished || filePath_.empty()) return false;
+  if (package_.held() && package_.path() == filePath_) return true;
+  // a remembered package was never checked by this run: its remembered MD5
+  const bool remembered = filePath_ == PackageSettings().path;
+  std::string expected = verifiedMd5_;
+  if (expected.empty() && remembered) expected = WideToUtf8(PackageSettings().md5);
+  if (expected.empty()) expected = PackageMd5();
+  if (package_.Open(filePath_) && (expected.empty() || package_.Md5() == expected)) return true;
+  // changed or gone since it was checked: not this package. The next Start
+  // downloads it anew, and a remembered one is forgotten.
+  package_.Release();
+  if (remembered) {
+    const std::wstring rememberedMd5 = PackageSettings().md5;
+    PackageSettings().SetCachedPackage(rememberedMd5, filePath_, false);
+    filePath_.clear();
+  }
+  {
+    XMutexLock hold(lock_);
+    segments_.clear();
+  }
+  verifiedMd5_.clear();
+  downloaded_ = 0;
+  total_ = 0;
+  state_ = kFailed;
+  return false;
+}
+
+void CDownloader::ReleasePackage() {
+  package_.Release();
 }
 
 void CDownloader::RememberPackage() {
   std::string md5 = PackageMd5();
-  if (md5.empty()) md5 = Md5File(filePath_);
+  if (md5.empty()) md5 = verifiedMd5_;
   if (md5.empty() || filePath_.empty()) return;
   PackageSettings().SetCachedPackage(Utf8ToWide(md5), filePath_, false);
 }

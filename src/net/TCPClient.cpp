@@ -216,15 +216,16 @@ void CTCPClient::ReadHead(std::vector<std::string>* lines,
   if (contentLength) *contentLength = head.contentLength;
 }
 
-std::string CTCPClient::ReadBody(int64_t n) {
+std::string CTCPClient::ReadBody(int64_t n, int64_t maxBytes) {
   if (n <= 0) return {};
-  if (n > kMaxBodyBytes) throw Error("Body too large");
+  if (n > maxBytes || n > kMaxBodyBytes) throw Error("Body too large");
   std::string body(static_cast<size_t>(n), '\0');
   RecvExact(&body[0], n);
   return body;
 }
 
-void CTCPClient::ReadChunkedBody(std::string* body) {
+void CTCPClient::ReadChunkedBody(std::string* body, int64_t maxBytes) {
+  if (maxBytes > kMaxBodyBytes) maxBytes = kMaxBodyBytes;
   auto readSize = [this] {
     ChunkLineScanner line;
     char c = 0;
@@ -240,7 +241,7 @@ void CTCPClient::ReadChunkedBody(std::string* body) {
     if (size == 0) size = readSize();
     if (size < 0) throw Error("Read body stream error");
     if (size == 0) return;
-    if (size > kMaxBodyBytes - read) throw Error("Body too large");
+    if (size > maxBytes - read) throw Error("Body too large");
     size_t at = body->size();
     body->resize(at + static_cast<size_t>(size));
     RecvExact(&(*body)[at], size);

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "net/HttpWire.h"
 #include "net/NetSettings.h"
 #include "net/NetworkApi.h"
 
@@ -45,10 +46,11 @@ class CTCPClient {
   void SendAll(const std::string& data);
   void RecvExact(char* buffer, int64_t n);
   void ReadHead(std::vector<std::string>* lines, std::string* status, int64_t* contentLength);
-  // exactly n body bytes; n above kMaxBodyBytes fails before any allocation
-  std::string ReadBody(int64_t n);
-  // appends the data of a chunked body
-  void ReadChunkedBody(std::string* body);
+  // exactly n body bytes; n above maxBytes fails ("Body too large") before
+  // any allocation
+  std::string ReadBody(int64_t n, int64_t maxBytes = kMaxBodyBytes);
+  // appends the data of a chunked body; more than maxBytes in all fails
+  void ReadChunkedBody(std::string* body, int64_t maxBytes = kMaxBodyBytes);
 
   // for workers that read and write on their own: bytes moved, 0 when the
   // peer closed, -1 on an error or time-out (also after Abort)

@@ -9,6 +9,7 @@
 #include "BuildConfig.h"
 #include "DownloadTestSupport.h"
 #include "Pattern.h"
+#include "platform/BasedProcess.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"
 
@@ -164,6 +165,85 @@ TEST(Downloader, CurrentRememberedPackageIsUsedWithoutDownloading) {
   // not even a HEAD reached the download server
   EXPECT_TRUE(FaultLog(tag).empty());
   EXPECT_FALSE(FileExists(world.dir.path() + L"\\KESTRELVAULT\\" + kChannelName));
+}
+
+// what another process could do to the package while it is held
+bool CanWrite(const std::wstring& path) {
+  UniqueHandle h(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(h);
+}
+bool CanOpenForDelete(const std::wstring& path) {
+  UniqueHandle h(::CreateFileW(path.c_str(), DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(h);
+}
+
+// from the MD5 check until the installer has started nothing may change the
+// package; a package checked again after that must still be the same
+TEST(Downloader, PackageIsHeldFromItsCheckUntilReleased) {
+  DownloadWorld world;
+  const int64_t size = 1000;
+  world.pkg.md5 = Md5Hex(Pattern(size));
+  DownloaderPtr d(CreateDownloader(FaultUrl("ok", UniqueTag(), size)));
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  const std::wstring path = d->GetFilePath();
+  EXPECT_FALSE(CanWrite(path));
+  EXPECT_FALSE(CanOpenForDelete(path));
+  EXPECT_FALSE(::DeleteFileW(path.c_str()));
+  EXPECT_FALSE(::MoveFileW(path.c_str(), (path + L".old").c_str()));
+  EXPECT_EQ(ReadFileBytes(path), Pattern(size)) << "others may still read it";
+  EXPECT_TRUE(d->HoldPackage()) << "still held since the check";
+  d->ReleasePackage();
+  EXPECT_TRUE(CanWrite(path));
+
+  // a retry starts it again: checked once more through a new hold
+  EXPECT_TRUE(d->HoldPackage());
+  EXPECT_FALSE(CanWrite(path));
+  d->ReleasePackage();
+  std::string changed = Pattern(size);
+  changed[500] ^= 1;
+  WriteFileBytes(path, changed);
+  EXPECT_FALSE(d->HoldPackage()) << "a changed package is not started";
+  EXPECT_TRUE(CanWrite(path)) << "and not held";
+  EXPECT_EQ(d->Poll(), CDownloader::kFailed);
+  // the next start downloads it anew
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_EQ(ReadFileBytes(path), Pattern(size));
+  EXPECT_TRUE(d->HoldPackage());
+}
+
+TEST(Downloader, RememberedPackageIsCheckedWhenHeld) {
+  DownloadWorld world;
+  RememberedPackage remembered(world);
+  world.pkg.version = "2.1.4";
+  world.pkg.urls = {FaultUrl("ok", UniqueTag(), 1000)};
+  DownloaderPtr d(CreateDownloader());
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  ASSERT_EQ(d->GetFilePath(), remembered.path);
+  EXPECT_TRUE(d->HoldPackage());
+  EXPECT_FALSE(CanWrite(remembered.path));
+  {
+    // the held package still starts (the stand-in exits with its argument)
+    COrvaneBasedProcess process(L"\"" + remembered.path + L"\" 3");
+    ASSERT_TRUE(process.Run());
+    EXPECT_EQ(WaitExitCode(process.process(), 20000), 3);
+  }
+  d->ReleasePackage();
+  std::string bytes = ReadFileBytes(remembered.path);
+  bytes.back() ^= 1;
+  WriteFileBytes(remembered.path, bytes);
+  EXPECT_FALSE(d->HoldPackage());
+  EXPECT_TRUE(world.settings.path.empty()) << "forgotten";
+  // the next start downloads the package instead
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_NE(d->GetFilePath(), remembered.path);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
 }
 
 TEST(Downloader, OlderRememberedPackageIsDownloadedAnew) {

@@ -21,7 +21,9 @@ DISABLED = 0x6A748B
 RED = 0xFF4D4F
 BEGIN_WARN = "BeginChildCloseWnd"
 CUSTOM_WARN = "CustomeChildCloseWnd"
-PACKAGE = {"downloadUrl": "http://cdn.orvane.test/10284/install.exe", "size": 300000,
+# a download that stays at 50 % (the fault server), so that no failure
+# dialog of the progress page comes between a flow and its next step
+PACKAGE = {"downloadUrl": "http://127.0.0.17/half/pages/4000", "size": 4000,
            "md5": "0123456789abcdef0123456789abcdef", "versionCode": "2.0.0.1",
            "installationSize": 1048576}
 PRODUCT = "\\Orvane\\栖木工坊"
@@ -207,7 +209,7 @@ def flow_reinstall(app, sim, c, build):
 def flow_declined_plan(app, sim, c, build):
     """without the experience plan: "vJoinPlan" false and then nothing more,
     though the install completes; WM_CLOSE is ignored on the progress page"""
-    sim.set_scenario({})
+    sim.set_scenario({"package": {"data": PACKAGE}})
     app.start()
     app.click(530, 369)
     app.wait_for(lambda: app.edit_text(5), "the custom page")

@@ -47,6 +47,23 @@ TEST_F(Peers, NginxBodiesWithLengthAndChunked) {
   EXPECT_TRUE(Events().empty());
 }
 
+// a caller's own limit, against the announced length and the chunks sent
+TEST_F(Peers, BodyLimitOfTheCaller) {
+  const int64_t big = static_cast<int64_t>(test::BigBin().size());
+  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/big.bin", big),
+            test::BigBin());
+  EXPECT_EQ(FailureOf([big] {
+              CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/big.bin", big - 1);
+            }),
+            "Body too large");
+  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/chunked.shtml", 12),
+            "Apart one\nB\n");
+  EXPECT_EQ(FailureOf([] {
+              CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/chunked.shtml", 11);
+            }),
+            "Body too large");
+}
+
 TEST_F(Peers, NginxHead) {
   CTCPHttp http("cdn.orvane.test", 80);
   std::vector<std::string> lines;

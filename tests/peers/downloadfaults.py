@@ -11,6 +11,8 @@
   stall     the first GET of a tag sends 100000 bytes, then nothing for 20 s;
             later GETs as ok
   hang      every GET sends 1000 bytes, then holds the connection open
+  half      every GET sends what its range holds of the file's first half,
+            then holds the connection open: a download stays at 50 %
   nolength  HEAD and GET without Content-Length
   head404   HEAD is answered 404, GET as ok
   silent    no answer at all; the connection is held for 60 s
@@ -179,6 +181,9 @@ class Handler(socketserver.BaseRequestHandler):
             send_range(conn, data, first + 1, last, content_range_first=first + 1)
         elif mode == "hang":
             send_range(conn, data, first, last, limit=1000)
+            hold(conn, 60)
+        elif mode == "half":
+            send_range(conn, data, first, last, limit=max(0, size // 2 - first))
             hold(conn, 60)
         elif mode == "stall":
             with LOCK:
