@@ -157,6 +157,7 @@ class Installer:
             self.process.kill()
             self.process.wait()
         self.build.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f", check=False)
+        subprocess.run(["xdotool", "mousemove", "0", "0"], check=False)  # off every button
         shutil.rmtree(self.scratch, ignore_errors=True)
 
     # -- the process -------------------------------------------------------
