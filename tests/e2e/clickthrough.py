@@ -44,6 +44,8 @@ def driver_for(stage, shots=None):
     display and simulator."""
     os.environ["DISPLAY"] = stage.display
     build = Build(stage.build)
+    if not os.path.exists(build.wintool):
+        raise DriverError(f"{build.wintool} is missing: build the target wintool")
     build.prefix = stage.prefix
     if shots:
         build.screenshots = shots
