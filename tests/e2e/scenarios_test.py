@@ -9,6 +9,7 @@ sequence, and the simulator's and the CDN's request logs.
 ctest starts each case in a network namespace of its own (`unshare --net
 --mount`), so the cases run in parallel. What a run left is kept in
 build/wine-tests/e2e/runs/<case>, its screenshots in <case>/screenshots."""
+import faulthandler
 import hashlib
 import os
 import subprocess
@@ -17,6 +18,9 @@ import unittest
 import clickthrough as ct
 import stage as st
 from installer_driver import MAIN_WND, Installer
+
+# where a case hangs, printed before ctest's time limit (300 s) ends it
+faulthandler.dump_traceback_later(270, exit=True)
 
 BUILD = os.environ.get("ORVANE_E2E_BUILD", os.path.join(st.ROOT, "build", "wine-tests"))
 TEMPLATE = os.environ.get("ORVANE_E2E_TEMPLATE",

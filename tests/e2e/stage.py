@@ -490,7 +490,11 @@ http {{
         """Ends what this stage started, by process id, and the prefix's
         wineserver."""
         if os.path.exists(self.prefix):
-            subprocess.run(["wineserver", "-k"], env=self.wine_env(), capture_output=True)
+            try:
+                subprocess.run(["wineserver", "-k"], env=self.wine_env(), capture_output=True,
+                               timeout=30)
+            except subprocess.TimeoutExpired:
+                self.log("wineserver -k did not return within 30 s")
         for name, proc in reversed(self.procs):
             if proc.poll() is None:
                 try:

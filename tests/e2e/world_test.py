@@ -8,12 +8,16 @@ browser, and the world's processes end with it.
 Each case runs in a network namespace of its own (ctest starts it with
 `unshare --net --mount`), so the cases run in parallel. What a run left is
 kept in build/wine-tests/e2e/runs/<case>."""
+import faulthandler
 import hashlib
 import os
 import subprocess
 import unittest
 
 import stage as st
+
+# where a case hangs, printed before ctest's time limit (300 s) ends it
+faulthandler.dump_traceback_later(270, exit=True)
 
 BUILD = os.environ.get("ORVANE_E2E_BUILD", os.path.join(st.ROOT, "build", "wine-tests"))
 TEMPLATE = os.environ.get("ORVANE_E2E_TEMPLATE",
