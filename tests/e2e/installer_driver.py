@@ -70,6 +70,8 @@ class Build:
         self.installer = os.path.join(self.dir, "KestrelVaultSetup.exe")
         self.wintool = os.path.join(self.dir, "tests", "e2e", "wintool.exe")
         self.peers = os.path.join(self.dir, "peers")
+        # what the analytics sink stored (peer analytics)
+        self.sink_records = os.path.join(self.peers, "analytics", "records.jsonl")
         self.screenshots = os.path.join(self.dir, "screenshots")
 
     def wine(self, *args, check=True):
@@ -151,7 +153,7 @@ class Installer:
         self.process = None
         self.exit_code = None
         self.journal_path = os.path.join(build.cache_root(), "Qlx", "Qlx.journal")
-        self.sink_path = os.path.join(build.peers, "analytics", "records.jsonl")
+        self.sink_path = build.sink_records
         self.recorded_before = set()
         self.pid = None
         self.folders_before = working_folders(build.prefix)
