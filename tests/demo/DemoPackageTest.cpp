@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ProductIdentity.h"
+#include "config/ProductIdentity.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "server/AppInfo.h"
