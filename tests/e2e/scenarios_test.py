@@ -184,6 +184,8 @@ class Scenario(unittest.TestCase):
     def assert_sequence(self, app, middle, complete=True):
         got = names(app.records())
         self.assertTrue(in_order(got, START + middle + (END if complete else [])), got)
+        # the skin ships whole: no start reports a missing resource
+        self.assertNotIn("vResourceError", got)
         if complete:
             self.assertEqual(got[-1], "vSoftQuit", got)
 
