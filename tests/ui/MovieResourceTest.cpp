@@ -124,18 +124,27 @@ TEST_F(MovieTest, FallbackUntilTheFirstDrawThenAnimates) {
   EXPECT_EQ(log->fetches, 0) << "nothing is asked before the first paint";
   EXPECT_EQ(movie->animationRect(), (IntRect{0, 10, 200, 110})) << "the fallback's 2:1 fit";
   EXPECT_TRUE(Near(Centre(*movie), kFallback));
-  for (int i = 0; i < 100 && !movie->animated(); ++i)
+  // generous bounds: on a loaded machine the loader's thread may wait long
+  for (int i = 0; i < 500 && !movie->animated(); ++i)
     ::Sleep(20);
   ASSERT_TRUE(movie->animated());
   EXPECT_EQ(movie->frameCount(), 3);
-  // the frames go round: each colour shows at some point
+  // the frames go round, each in its colour. A paint during which the frame
+  // may have changed proves nothing and is not counted (frames last 50 ms,
+  // so one that took less and saw the same frame before and after drew
+  // it); sampling at a fixed pace could keep meeting one frame, so the
+  // pace varies.
+  const uint32_t colours[3] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF};
   bool seen[3] = {};
-  for (int i = 0; i < 60 && !(seen[0] && seen[1] && seen[2]); ++i) {
+  for (int i = 0; i < 1000 && !(seen[0] && seen[1] && seen[2]); ++i) {
+    const ULONGLONG start = ::GetTickCount64();
+    const int32_t frame = movie->currentFrame();
     const uint32_t c = Centre(*movie);
-    seen[0] |= Near(c, 0xFFFF0000);
-    seen[1] |= Near(c, 0xFF00FF00);
-    seen[2] |= Near(c, 0xFF0000FF);
-    ::Sleep(20);
+    if (movie->currentFrame() != frame || ::GetTickCount64() - start >= 40) continue;
+    ASSERT_TRUE(frame >= 0 && frame < 3) << frame;
+    EXPECT_TRUE(Near(c, colours[frame])) << "frame " << frame << std::hex << ": " << c;
+    seen[frame] = true;
+    ::Sleep(3 + i % 17);
   }
   EXPECT_TRUE(seen[0] && seen[1] && seen[2]);
   EXPECT_GE(TakeFrameMessages(), 3) << "the picture, then each new frame";
