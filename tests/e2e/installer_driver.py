@@ -186,6 +186,11 @@ class Installer:
         os.chmod(recorder, 0o755)
         self.build.wine("reg", "add", BROWSER_KEY, "/v", "Browsers", "/t", "REG_SZ",
                         "/d", recorder, "/f")
+        # one installer at a time (the tests hold the installer-session lock):
+        # working folders found now are those of runs that were killed
+        for folder in working_folders(self.build.prefix):
+            shutil.rmtree(folder, ignore_errors=True)
+        self.folders_before = working_folders(self.build.prefix)
         self.recorded_before = recorded_uids(self.journal_path, self.sink_path)
         self.pid = None
         park_pointer()

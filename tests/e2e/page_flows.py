@@ -298,6 +298,20 @@ def flow_finished(app, sim, c, build, fake_product):
         shutil.rmtree(product, ignore_errors=True)
 
 
+def forget_earlier_runs(build):
+    """What a flow that was ended early (by ctest's time limit, in an earlier
+    test run in this prefix) left: an installed product would turn the begin
+    page into page 0, its folders would change what D: holds."""
+    build.delete_uninstall_key()
+    drive_d = os.path.join(build.prefix, "drive_d")
+    for name in ("Product", "Tools", "Apps"):
+        shutil.rmtree(os.path.join(drive_d, name), ignore_errors=True)
+    try:
+        os.remove(os.path.join(drive_d, "afile.txt"))
+    except FileNotFoundError:
+        pass
+
+
 FLOWS = {
     "BeginPage": (flow_begin, "KestrelVaultSetup.exe"),
     "CustomPage": (flow_custom, "KestrelVaultSetup.exe"),
@@ -316,6 +330,7 @@ def main():
     args = p.parse_args()
     build = Build(args.build)
     flow, name = FLOWS[args.flow]
+    forget_earlier_runs(build)
     c = Checks()
     started = time.time()
     with Installer(build, name=name) as app:
