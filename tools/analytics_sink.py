@@ -41,12 +41,17 @@ Answers:
       when it did not get this answer (for instance, it crashed before it
       could note it), so storing by uid is what makes each record arrive once.
   400 malformed batch (bad batch id, count, JSON or uid), 403 bad signature,
-  405 not POST, 411 no Content-Length, 413 too large, 503 refused.
+  413 too large.
+      Sending the batch again would change nothing: the client sets it
+      aside (Qlx.journal.refused beside its journal) and goes on with the
+      records after it.
+  405 not POST, 411 no Content-Length, 503 refused.
       The client keeps the records and sends them again later.
 
 Modes of a listener:
   ack     store and acknowledge
   refuse  answer 503, store nothing
+  reject  answer 400 as for a malformed batch, store nothing
   drop    store, then close the connection without an answer (the
           acknowledgement is lost, as when the client crashes first)
   hang    read the request and never answer
@@ -76,7 +81,7 @@ import time
 
 MAX_HEAD = 64 * 1024
 MAX_BODY = 4 * 1024 * 1024
-MODES = ("ack", "refuse", "drop", "hang", "down")
+MODES = ("ack", "refuse", "reject", "drop", "hang", "down")
 UID = re.compile(r"^[0-9a-f]{32}$")
 
 
@@ -246,6 +251,8 @@ class Listener:
         entry["mode"] = mode
         if mode == "refuse":
             return self.answer(conn, entry, 503, {"error": "refused"})
+        if mode == "reject":
+            return self.answer(conn, entry, 400, {"error": "rejected"})
         if mode == "hang":
             entry["error"] = "hung"
             self.log(entry)

@@ -21,9 +21,18 @@ Endpoints (the query string is free; the path before "?" chooses):
   package     GET  /applicationService/installer/getAppVersion    gateway
   welcome     GET  /applicationService/channel/welcome?channel=C  gateway
   config      GET  /applicationService/app/installerConfig        gateway
-  picture     GET  /static/banner.gif  (a small animated GIF)      gateway
+  picture     GET  /static/NAME.gif (the pictures below)            gateway
   conversion  POST /v1/install/kelmor                              conversion
 Anything else is answered 404.
+
+Pictures (40 x 20, a bar moving across a two-colour band; made here):
+  banner.gif       three frames, delays 0.1 s, 0.3 s and 0.2 s
+  one-frame.gif    the first frame alone
+  zero-delay.gif   three frames, the second with a delay of 0
+  broken.gif       banner.gif cut off in the middle of its second frame
+  huge.gif         a header announcing 65535 x 65535 pixels, then one
+                   small frame
+  many-frames.gif  1000 frames of 2 x 1 pixels
 
 Scenario (JSON object; every member optional):
   {"package":    RULE,
@@ -58,7 +67,7 @@ Scenario (JSON object; every member optional):
   Requests are counted per endpoint from the moment the scenario file's
   content last changed, so "fail_first" starts again with a new scenario.
   The welcome data is DATA, else "channels"[channel], else a default made
-  from the channel; the picture's "ok" is the GIF.
+  from the channel; the picture's "ok" is the GIF of its path.
 
 Request log, DIR/requests.log: every request byte for byte as received
 (request line, header lines in their order, the blank line, the body by its
@@ -96,7 +105,6 @@ ROUTES = {
     ("api", "GET", "/applicationService/installer/getAppVersion"): "package",
     ("api", "GET", "/applicationService/channel/welcome"): "welcome",
     ("api", "GET", "/applicationService/app/installerConfig"): "config",
-    ("api", "GET", "/static/banner.gif"): "picture",
     ("conv", "POST", "/v1/install/kelmor"): "conversion",
 }
 HTML_PAGE = (b"<html>\r\n<head><title>502 Bad Gateway</title></head>\r\n"
@@ -146,12 +154,14 @@ def lzw_uncompressed(pixels, min_code_size=2):
     return bytes(blocks + b"\x00")
 
 
-def make_banner_gif(width=40, height=20, frames=3, delay=10):
-    """A small animated GIF: a bar that moves across a two-colour band."""
+def make_banner_gif(width=40, height=20, frames=3, delays=(10, 30, 20)):
+    """A small animated GIF: a bar that moves across a two-colour band.
+    delays: hundredths of a second, one per frame, repeated as needed."""
     palette = bytes([0x2B, 0x5C, 0x8A, 0xF2, 0xB1, 0x34, 0xFF, 0xFF, 0xFF, 0x10, 0x10, 0x10])
     gif = bytearray(b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF1, 0, 0) + palette)
     gif += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"  # loop for ever
     for f in range(frames):
+        delay = delays[f % len(delays)]
         gif += b"\x21\xF9\x04\x04" + struct.pack("<H", delay) + b"\x00\x00"
         gif += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0)
         bar = f * width // frames
@@ -159,6 +169,21 @@ def make_banner_gif(width=40, height=20, frames=3, delay=10):
                   for y in range(height) for x in range(width)]
         gif += lzw_uncompressed(pixels)
     return bytes(gif + b"\x3B")
+
+
+def make_pictures():
+    """The pictures the gateway serves under /static/, by file name."""
+    banner = make_banner_gif()
+    huge = bytearray(make_banner_gif(frames=1))
+    huge[6:10] = struct.pack("<HH", 65535, 65535)  # the canvas; the frame stays 40 x 20
+    return {
+        "banner.gif": banner,
+        "one-frame.gif": make_banner_gif(frames=1),
+        "zero-delay.gif": make_banner_gif(delays=(10, 0, 20)),
+        "broken.gif": banner[:len(banner) * 3 // 5],
+        "huge.gif": bytes(huge),
+        "many-frames.gif": make_banner_gif(width=2, height=1, frames=1000, delays=(5,)),
+    }
 
 
 class Scenario:
@@ -243,6 +268,9 @@ class Handler(socketserver.BaseRequestHandler):
         target = parts[1] if len(parts) > 1 else ""
         path, _, query = target.partition("?")
         endpoint = ROUTES.get((role, method, path), "unknown")
+        if (role == "api" and method == "GET" and path.startswith("/static/")
+                and path[len("/static/"):] in self.server.pictures):
+            endpoint = "picture"
         self.server.log.write(listener, endpoint if complete else endpoint + "-partial", data)
         if not complete:
             return
@@ -252,11 +280,11 @@ class Handler(socketserver.BaseRequestHandler):
             if name.strip().lower() == b"host":
                 host = value.strip().decode("latin-1")
         try:
-            self.answer(conn, endpoint, query, host or listener)
+            self.answer(conn, endpoint, query, host or listener, path)
         except OSError:
             pass
 
-    def answer(self, conn, endpoint, query, host):
+    def answer(self, conn, endpoint, query, host, path=""):
         if endpoint == "unknown":
             return self.send(conn, 404, b"<html><body>not found</body></html>", "text/html")
         rule, n = self.server.scenario.take(endpoint)
@@ -287,7 +315,8 @@ class Handler(socketserver.BaseRequestHandler):
             return self.send(conn, 200, str(rule.get("body", "")).encode("utf-8"),
                              "application/json", chunked)
         if endpoint == "picture":
-            return self.send(conn, 200, self.server.gif, "image/gif", chunked)
+            picture = self.server.pictures[path[len("/static/"):]]
+            return self.send(conn, 200, picture, "image/gif", chunked)
         channel = ""
         for pair in query.split("&"):
             name, _, value = pair.partition("=")
@@ -330,8 +359,8 @@ class Server(socketserver.ThreadingTCPServer):
     allow_reuse_address = True
     request_queue_size = 64
 
-    def __init__(self, address, role, scenario, log, gif):
-        self.role, self.scenario, self.log, self.gif = role, scenario, log, gif
+    def __init__(self, address, role, scenario, log, pictures):
+        self.role, self.scenario, self.log, self.pictures = role, scenario, log, pictures
         self.name = f"{address[0]}:{address[1]}"
         super().__init__(address, Handler)
 
@@ -379,13 +408,13 @@ def main():
         os.remove(log_path)
     scenario = Scenario(scenario_path)
     log = RequestLog(log_path)
-    gif = make_banner_gif()
+    pictures = make_pictures()
 
     servers = []
     for role, addresses in (("api", args.api or ["127.0.0.10:80"]),
                             ("conv", args.conv or ["127.0.0.14:80"])):
         for address in addresses:
-            servers.append(Server(split_address(address), role, scenario, log, gif))
+            servers.append(Server(split_address(address), role, scenario, log, pictures))
     if args.sink_listen:
         start_sink(args)
     for server in servers:

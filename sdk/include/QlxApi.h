@@ -44,6 +44,15 @@ typedef int (*QlxEnableCrashReportFn)(QlxCrashCallback callback, void* context);
 typedef int (*QlxFreeFn)(QlxHandle handle);
 typedef int (*QlxSetNetProtocolFn)(int protocol);
 typedef int (*QlxSetURLVersionFn)(const char* version);
+// our own, optional: how uploads reach the host, as the program found it to
+// work. proxyType 0 direct, 1 an HTTP proxy asked with CONNECT (host name or
+// address, port); resolverMode 0 the system resolver, 1 one DNS query of the
+// module's own to dnsServer (dotted IPv4). Null texts are empty.
+typedef int (*QlxSetNetRouteFn)(int proxyType,
+                                const char* proxyHost,
+                                int proxyPort,
+                                int resolverMode,
+                                const char* dnsServer);
 
 // collectors
 typedef int (*QlxCLTCreateFn)(QlxHandle handle, int recordType, QlxCollector* collector);

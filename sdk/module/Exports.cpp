@@ -130,6 +130,16 @@ int qlxSetURLVersion(const char* version) {
   return Guard([&] { return Sdk::Get().SetUrlVersion(version); });
 }
 
+int qlxSetNetRoute(int proxyType,
+                   const char* proxyHost,
+                   int proxyPort,
+                   int resolverMode,
+                   const char* dnsServer) {
+  return Guard([&] {
+    return Sdk::Get().SetNetRoute(proxyType, proxyHost, proxyPort, resolverMode, dnsServer);
+  });
+}
+
 int qlxCLTCreate(QlxHandle handle, int recordType, QlxCollector* collector) {
   return Guard([&] { return Sdk::Get().CollectorCreate(handle, recordType, collector); });
 }

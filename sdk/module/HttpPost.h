@@ -1,5 +1,7 @@
 // One HTTP request over a fresh TCP connection, with a deadline that the
-// caller may move closer while the request runs (qlxFree does).
+// caller may move closer while the request runs (qlxFree does). The
+// connection follows the target's route: the own resolver and the proxy
+// tunnel that the program found to work.
 #pragma once
 
 #include <windows.h>
@@ -31,10 +33,10 @@ class Deadline {
   std::atomic<ULONGLONG> cut_{~0ULL};
 };
 
-// sends `request` to host:port and reads the reply; false when the
-// connection failed, the deadline passed or the reply was not HTTP
-bool HttpExchange(const std::string& host,
-                  int port,
+// sends `request` to the target's host:port by the target's route and
+// reads the reply; false when the connection failed, the deadline passed or
+// the reply was not HTTP
+bool HttpExchange(const UploadTarget& target,
                   const std::string& request,
                   const Deadline& deadline,
                   HttpReply* reply);

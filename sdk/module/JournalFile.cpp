@@ -67,8 +67,12 @@ bool ReadAt(HANDLE file, uint64_t offset, size_t count, std::string* out) {
 
 }  // namespace
 
-JournalFile::JournalFile(const std::wstring& folder)
-    : path_(folder + L"Qlx.journal"), ackPath_(folder + L"Qlx.journal.ack") {
+JournalFile::JournalFile(const std::wstring& folder, DropRecordMaker dropRecord, uint64_t cap)
+    : path_(folder + L"Qlx.journal"),
+      ackPath_(folder + L"Qlx.journal.ack"),
+      refusedPath_(folder + L"Qlx.journal.refused"),
+      dropRecord_(std::move(dropRecord)),
+      cap_(cap) {
   appendLock_.reset(::CreateMutexW(nullptr, FALSE, LockName(L"Qlx-Journal-", path_).c_str()));
   uploadLock_.reset(::CreateMutexW(nullptr, FALSE, LockName(L"Qlx-Upload-", path_).c_str()));
 }
@@ -76,6 +80,19 @@ JournalFile::JournalFile(const std::wstring& folder)
 bool JournalFile::Append(const std::string& line) {
   MutexHold hold(appendLock_.get(), kAppendLockWaitMs);
   if (!hold.held()) return false;
+  {
+    std::string none;
+    uint64_t before = 0;
+    const uint64_t incoming = line.size() + 2;
+    if (Read(0, 0, &none, &before) && before + incoming > cap_) {
+      // an upload under way has read offsets of this journal: trimming it
+      // now would only cost a resend, but it waits for its end unless the
+      // journal has grown far beyond the cap meanwhile
+      const bool uploadHeld = TryLockUpload();
+      if (uploadHeld || before + incoming > 2 * cap_) TrimLocked(incoming);
+      if (uploadHeld) UnlockUpload();
+    }
+  }
   UniqueHandle file = OpenShared(path_, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
   if (!file) return false;
   LARGE_INTEGER size{};
@@ -144,18 +161,62 @@ bool JournalFile::StoreAck(const AckState& ack) {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
-void JournalFile::RotateIfDone(uint64_t threshold) {
+void JournalFile::Trim() {
   MutexHold hold(appendLock_.get(), kAppendLockWaitMs);
-  if (!hold.held()) return;
-  AckState ack = LoadAck();
-  std::string none;
+  if (hold.held()) TrimLocked(0);
+}
+
+void JournalFile::TrimLocked(uint64_t incoming) {
+  std::string all;
   uint64_t size = 0;
-  if (!Read(0, 0, &none, &size) || size < threshold || ack.offset != size) return;
-  const std::wstring old = path_ + L".1";
-  if (!::MoveFileExW(path_.c_str(), old.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
+  // the whole journal, which the trims keep within twice the cap and what
+  // one upload round lets in
+  if (!Read(0, static_cast<size_t>(std::min<uint64_t>(~size_t{0} >> 1, 64 * cap_)), &all, &size) ||
+      all.size() != size) {
+    return;
+  }
+  TrimPlan plan = PlanTrim(all, LoadAck().offset, cap_, incoming);
+  if (!plan.changes()) return;
+  std::string kept;
+  if (plan.droppedRecords > 0 && dropRecord_) kept = dropRecord_(plan.droppedRecords) + "\n";
+  kept.append(all, static_cast<size_t>(plan.keepFrom), std::string::npos);
+  const std::wstring temp = path_ + L".tmp";
+  {
+    UniqueHandle file = OpenShared(temp, GENERIC_WRITE, CREATE_ALWAYS);
+    if (!file) return;
+    DWORD put = 0;
+    if (!kept.empty() &&
+        (!::WriteFile(file.get(), kept.data(), static_cast<DWORD>(kept.size()), &put, nullptr) ||
+         put != kept.size())) {
+      return;
+    }
+  }
+  if (!::MoveFileExW(temp.c_str(), path_.c_str(), MOVEFILE_REPLACE_EXISTING)) return;
   // a crash right here leaves an acknowledgement that no longer fits, which
-  // reads as offset 0 of the new, empty journal
+  // reads as offset 0 of the new journal: everything in it is unsent
   StoreAck(AckState());
+}
+
+bool JournalFile::SetAside(const std::string& lines) {
+  constexpr uint64_t kRefusedCapBytes = 256 * 1024;
+  UniqueHandle file = OpenShared(refusedPath_, GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.get(), &size)) return false;
+  // the oldest go: the file starts over
+  LARGE_INTEGER at{};
+  if (static_cast<uint64_t>(size.QuadPart) + lines.size() <= kRefusedCapBytes) at = size;
+  if (!::SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !::SetEndOfFile(file.get()))
+    return false;
+  std::string data = lines;
+  if (data.size() > kRefusedCapBytes) {
+    // whole lines only
+    size_t nl = data.find('\n', data.size() - kRefusedCapBytes);
+    data.erase(0, nl == std::string::npos ? data.size() : nl + 1);
+  }
+  DWORD put = 0;
+  return ::WriteFile(file.get(), data.data(), static_cast<DWORD>(data.size()), &put, nullptr) &&
+         put == data.size();
 }
 
 bool JournalFile::TryLockUpload() {

@@ -8,6 +8,7 @@
 #include "module/HttpData.h"
 #include "module/MachineId.h"
 #include "module/ModuleInfo.h"
+#include "qlx/Journal.h"
 #include "qlx/JsonText.h"
 #include "qlx/UploadProtocol.h"
 
@@ -54,7 +55,33 @@ UploadSettings Sdk::CurrentUploadSettings() {
   s.target.appId = appId_;
   s.target.appKey = appKey_;
   s.target.urlVersion = urlVersion_;
+  s.target.route = route_;
   return s;
+}
+
+std::string Sdk::DropRecordLine(uint64_t dropped) {
+  Record r;
+  {
+    std::lock_guard<std::mutex> hold(identityLock_);
+    r.appId = identityAppId_;
+    r.appName = identityAppName_;
+    const char* mid = MachineIdText(identityMidVersion_);
+    r.mid = mid ? mid : "";
+  }
+  r.uid = RandomHex(16);
+  r.sid = RandomHex(8);
+  r.seq = 1;
+  r.timeMs = NowUnixMs();
+  r.pid = ::GetCurrentProcessId();
+  r.type = kQlxRecordSensor;
+  r.hasEvent = true;
+  r.eventName = kDroppedEvent;
+  Property count;
+  count.key = kDroppedCountKey;
+  count.kind = Property::Kind::kInt;
+  count.number = static_cast<int64_t>(dropped);
+  r.props.push_back(count);
+  return FormatRecordLine(r);
 }
 
 void Sdk::WakeUploader() {
@@ -72,7 +99,8 @@ int Sdk::Create(QlxHandle* handle) {
   if (!journal_) {
     std::wstring folder = ModuleFolder();
     if (folder.empty()) return kFailed;
-    journal_ = std::make_unique<JournalFile>(folder);
+    journal_ = std::make_unique<JournalFile>(
+        folder, [this](uint64_t dropped) { return DropRecordLine(dropped); });
   }
   if (!uploader_) {
     auto uploader =
@@ -108,6 +136,10 @@ int Sdk::SetApplyKey(const char* appId, const char* appKey) {
   std::lock_guard<std::recursive_mutex> hold(lock_);
   appId_ = id;
   appKey_ = key;
+  {
+    std::lock_guard<std::mutex> identity(identityLock_);
+    identityAppId_ = id;
+  }
   WakeUploader();
   return kOk;
 }
@@ -117,6 +149,8 @@ int Sdk::SetAppInfo(const char* name, int version, int flags) {
   if (!Text(name, 64, &n) || !IsValidAppName(n) || version < 0 || flags < 0) return kBadArgument;
   std::lock_guard<std::recursive_mutex> hold(lock_);
   appName_ = n;
+  std::lock_guard<std::mutex> identity(identityLock_);
+  identityAppName_ = n;
   return kOk;
 }
 
@@ -161,6 +195,8 @@ int Sdk::SetMidVersion(int version) {
   if (version < 1 || version > 9) return kBadArgument;
   std::lock_guard<std::recursive_mutex> hold(lock_);
   midVersion_ = version;
+  std::lock_guard<std::mutex> identity(identityLock_);
+  identityMidVersion_ = version;
   return kOk;
 }
 
@@ -181,6 +217,30 @@ int Sdk::SetUrlVersion(const char* version) {
   if (!Text(version, 32, &v) || !IsValidUrlVersion(v)) return kBadArgument;
   std::lock_guard<std::recursive_mutex> hold(lock_);
   urlVersion_ = v;
+  return kOk;
+}
+
+int Sdk::SetNetRoute(int proxyType,
+                     const char* proxyHost,
+                     int proxyPort,
+                     int resolverMode,
+                     const char* dnsServer) {
+  UploadRoute route;
+  route.proxyType = proxyType;
+  route.proxyPort = proxyPort;
+  route.resolverMode = resolverMode;
+  if (proxyHost && !Text(proxyHost, 253, &route.proxyHost)) return kBadArgument;
+  if (dnsServer && !Text(dnsServer, 15, &route.dnsServer)) return kBadArgument;
+  if (!IsValidRoute(route)) return kBadArgument;
+  // a direct route keeps no proxy, the system resolver no server
+  if (route.proxyType == 0) {
+    route.proxyHost.clear();
+    route.proxyPort = 0;
+  }
+  if (route.resolverMode == 0) route.dnsServer.clear();
+  std::lock_guard<std::recursive_mutex> hold(lock_);
+  route_ = route;
+  WakeUploader();
   return kOk;
 }
 

@@ -36,6 +36,11 @@ class Sdk {
   int EnableSandbox(int enable);
   int SetNetProtocol(int protocol);
   int SetUrlVersion(const char* version);
+  int SetNetRoute(int proxyType,
+                  const char* proxyHost,
+                  int proxyPort,
+                  int resolverMode,
+                  const char* dnsServer);
 
   int CollectorCreate(QlxHandle handle, int type, QlxCollector* collector);
   int CollectorEvent(QlxCollector collector, const char* name, int id);
@@ -71,6 +76,10 @@ class Sdk {
 
   Sdk() = default;
   UploadSettings CurrentUploadSettings();
+  // the record that counts records the journal had to drop (qlx/Journal.h);
+  // called by the journal with its locks held, so it takes only
+  // identityLock_
+  std::string DropRecordLine(uint64_t dropped);
   Collector* FindCollector(QlxCollector collector);
   void WakeUploader();
 
@@ -84,6 +93,11 @@ class Sdk {
   bool sandbox_ = false;
   bool winsockReady_ = false;
   std::string publicDer_, privateDer_;
+  UploadRoute route_;
+  // what the count record needs of the configuration, a leaf lock
+  std::mutex identityLock_;
+  std::string identityAppId_, identityAppName_ = "unknown";
+  int identityMidVersion_ = 1;
   // handles and collectors are numbers handed out once
   uintptr_t nextId_ = 0x51A00;
   std::map<uintptr_t, Session> sessions_;

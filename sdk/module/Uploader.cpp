@@ -11,7 +11,6 @@ constexpr size_t kBatchBytes = 64 * 1024;
 constexpr ULONGLONG kAttemptMs = 60000;
 constexpr DWORD kFirstBackoffMs = 1000;
 constexpr DWORD kLongestBackoffMs = 60000;
-constexpr uint64_t kRotateBytes = 1024 * 1024;
 
 }  // namespace
 
@@ -115,15 +114,16 @@ Uploader::Outcome Uploader::UploadPending() {
   UploadSettings settings = settings_();
   if (!settings.enabled) return Outcome::kOff;
   if (!journal_->TryLockUpload()) return Outcome::kBusy;
-  struct Unlock {
+  // whatever the outcome, the acknowledged lines go, and the journal stays
+  // within its cap while uploads fail
+  struct TrimAndUnlock {
     JournalFile* j;
-    ~Unlock() { j->UnlockUpload(); }
-  } unlock{journal_};
+    ~TrimAndUnlock() {
+      j->Trim();
+      j->UnlockUpload();
+    }
+  } trimAndUnlock{journal_};
 
-  if (!rotated_) {
-    rotated_ = true;
-    journal_->RotateIfDone(kRotateBytes);
-  }
   AckState ack = journal_->LoadAck();
   for (;;) {
     if (::GetTickCount64() >= deadline_.Get()) return Outcome::kFailed;
@@ -138,9 +138,12 @@ Uploader::Outcome Uploader::UploadPending() {
       std::string request =
           BuildUploadRequest(settings.target, batch.body, batch.id, batch.uids.size());
       HttpReply reply;
-      if (!HttpExchange(settings.target.host, settings.target.port, request, deadline_, &reply) ||
-          !IsAcknowledged(reply, batch.id)) {
-        return Outcome::kFailed;
+      if (!HttpExchange(settings.target, request, deadline_, &reply)) return Outcome::kFailed;
+      if (!IsAcknowledged(reply, batch.id)) {
+        if (!IsRefusedForGood(reply)) return Outcome::kFailed;
+        // the receiver will never take these records: they are kept aside,
+        // so that the records after them go out
+        if (!journal_->SetAside(batch.body)) return Outcome::kFailed;
       }
     }
     ack.offset = batch.end;

@@ -1,8 +1,11 @@
 // The background upload of journal records: one thread per module, woken by
 // every commit. It sends the unacknowledged records in batches, stores each
 // acknowledgement, and after a failure waits 1 s, 2 s, 4 s ... up to a
-// minute before it tries again. Records of earlier runs are part of the
-// journal like any other, so they go out with the first upload of a run.
+// minute before it tries again. A batch the receiver refuses for good is
+// set aside and counts as acknowledged. Every round ends by trimming the
+// journal (acknowledged lines, and the oldest unsent records past the cap).
+// Records of earlier runs are part of the journal like any other, so they
+// go out with the first upload of a run.
 #pragma once
 
 #include <windows.h>
@@ -50,7 +53,6 @@ class Uploader : public std::enable_shared_from_this<Uploader> {
   UniqueHandle stop_;
   UniqueHandle thread_;
   Deadline deadline_;
-  bool rotated_ = false;
   HMODULE pinned_ = nullptr;  // the module this thread's code lives in
   // the thread's own reference while it runs
   std::shared_ptr<Uploader> self_;

@@ -66,6 +66,45 @@ std::string UidOfLine(const std::string& line) {
   }
 }
 
+uint64_t RecordsInLine(const std::string& line) {
+  if (UidOfLine(line).empty()) return 0;
+  Json::CharReaderBuilder builder;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  Json::Value root;
+  std::string errors;
+  try {
+    if (reader->parse(line.data(), line.data() + line.size(), &root, &errors) &&
+        root["event"] == kDroppedEvent) {
+      const Json::Value& n = root["props"][kDroppedCountKey];
+      if (n.isIntegral() && n.asInt64() > 0) return static_cast<uint64_t>(n.asInt64());
+    }
+  } catch (const std::exception&) {
+  }
+  return 1;
+}
+
+TrimPlan PlanTrim(const std::string& journal, uint64_t ackOffset, uint64_t cap, uint64_t incoming) {
+  TrimPlan plan;
+  const uint64_t size = journal.size();
+  plan.keepFrom = ackOffset <= size ? ackOffset : 0;
+  if (size - plan.keepFrom + incoming <= cap) return plan;
+  // past the cap: whole lines from the front, until the rest fits with the
+  // count record
+  const uint64_t room = cap > incoming + kDropRecordRoom ? cap - incoming - kDropRecordRoom : 0;
+  while (size - plan.keepFrom > room) {
+    size_t nl = journal.find('\n', static_cast<size_t>(plan.keepFrom));
+    // a torn last line goes too
+    uint64_t next = nl == std::string::npos ? size : nl + 1;
+    std::string line = journal.substr(static_cast<size_t>(plan.keepFrom),
+                                      static_cast<size_t>(next - plan.keepFrom));
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+      line.pop_back();
+    plan.droppedRecords += RecordsInLine(line);
+    plan.keepFrom = next;
+  }
+  return plan;
+}
+
 std::string FormatAckState(const AckState& ack) {
   return FormatInt64(static_cast<int64_t>(ack.offset)) + " " + (ack.uid.empty() ? "-" : ack.uid) +
          "\n";

@@ -44,6 +44,38 @@ std::vector<JournalLine> SplitCompleteLines(const std::string& bytes,
 // is not a JSON object with one
 std::string UidOfLine(const std::string& line);
 
+// Bounding the journal
+// --------------------
+// Acknowledged lines are dropped whenever the journal is trimmed. Unsent
+// records go only when the journal would stay above its cap without the
+// acknowledged lines: the oldest first, until the rest, the line about to be
+// appended and a record that counts the dropped ones fit within the cap.
+// That count record is an event of its own,
+//
+//   "event":"qlxRecordsDropped","props":{"dropped_records":N}
+//
+// written where the dropped records were; a count record that is dropped
+// in turn adds its count to the next one, so nothing goes uncounted.
+inline constexpr uint64_t kJournalCapBytes = 1024 * 1024;
+inline constexpr char kDroppedEvent[] = "qlxRecordsDropped";
+inline constexpr char kDroppedCountKey[] = "dropped_records";
+// the room the count record takes at most
+inline constexpr uint64_t kDropRecordRoom = 1024;
+
+struct TrimPlan {
+  uint64_t keepFrom = 0;        // the journal stays from here on (a line start)
+  uint64_t droppedRecords = 0;  // unsent records among what goes
+  bool changes() const { return keepFrom > 0 || droppedRecords > 0; }
+};
+
+// `journal` is the whole journal, `ackOffset` where the acknowledged lines
+// end (0 for none), `incoming` the bytes about to be appended
+TrimPlan PlanTrim(const std::string& journal, uint64_t ackOffset, uint64_t cap, uint64_t incoming);
+
+// how many records a line counts for when it is dropped: the count of a
+// count record, 1 for any other record, 0 for a line that is no record
+uint64_t RecordsInLine(const std::string& line);
+
 struct AckState {
   uint64_t offset = 0;
   std::string uid = "-";

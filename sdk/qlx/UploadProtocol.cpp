@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "net/DnsMessage.h"
 #include "platform/Md5.h"
 
 namespace orvane::qlx {
@@ -201,6 +202,22 @@ ReplyState ParseHttpReply(const std::string& bytes, bool closed, HttpReply* repl
   if (!closed) return ReplyState::kIncomplete;
   in.Take(in.remaining(), &reply->body);
   return ReplyState::kComplete;
+}
+
+bool IsValidRoute(const UploadRoute& route) {
+  if (route.proxyType == 1) {
+    if (!IsValidHostName(route.proxyHost) || route.proxyPort < 1 || route.proxyPort > 65535)
+      return false;
+  } else if (route.proxyType != 0) {
+    return false;
+  }
+  uint32_t address = 0;
+  if (route.resolverMode == 1) return ParseIPv4(route.dnsServer, &address);
+  return route.resolverMode == 0;
+}
+
+bool IsRefusedForGood(const HttpReply& reply) {
+  return reply.status == 400 || reply.status == 403 || reply.status == 413;
 }
 
 bool IsAcknowledged(const HttpReply& reply, const std::string& batchId) {

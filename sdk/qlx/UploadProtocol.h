@@ -19,6 +19,8 @@
 // Acknowledgement: status 200 and a JSON object body whose "ack" is the
 // batch id. The receiver stores each record once by its "uid" and
 // acknowledges a batch whose records it already has in the same way.
+// A refusal for good (400 malformed, 403 bad signature, 413 too large) will
+// not change by sending the batch again: the client sets the batch aside.
 // Anything else (another status, another body, a broken or missing reply)
 // leaves the batch unacknowledged: it is sent again later.
 #pragma once
@@ -28,6 +30,22 @@
 
 namespace orvane::qlx {
 
+// How the uploads reach the host: the routes the program that loaded the
+// module found to work (qlxSetNetRoute). By default the system resolver and
+// a direct connection.
+struct UploadRoute {
+  int proxyType = 0;  // 0 direct, 1 an HTTP proxy asked with CONNECT
+  std::string proxyHost;
+  int proxyPort = 0;
+  int resolverMode = 0;   // 0 the system resolver, 1 one DNS query of our own
+  std::string dnsServer;  // dotted IPv4 address, for resolver mode 1
+};
+
+// the arguments qlxSetNetRoute takes: proxy type 0, or 1 with a host name or
+// address and a port of 1 to 65535; resolver mode 0, or 1 with a dotted
+// IPv4 server
+bool IsValidRoute(const UploadRoute& route);
+
 struct UploadTarget {
   std::string host;
   int port = 80;
@@ -35,6 +53,7 @@ struct UploadTarget {
   std::string appId;
   std::string appKey;
   std::string urlVersion;
+  UploadRoute route;
 };
 
 std::string BuildUploadRequest(const UploadTarget& target,
@@ -63,6 +82,8 @@ inline constexpr size_t kMaxReplyBody = 64 * 1024;
 ReplyState ParseHttpReply(const std::string& bytes, bool closed, HttpReply* reply);
 
 bool IsAcknowledged(const HttpReply& reply, const std::string& batchId);
+// 400, 403 or 413: the receiver will never take this batch
+bool IsRefusedForGood(const HttpReply& reply);
 
 // argument checks of the setters
 bool IsValidHostName(const std::string& host);

@@ -13,6 +13,7 @@
 #include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadRules.h"
+#include "net/ConnectionRoutes.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileStream.h"
@@ -107,6 +108,28 @@ void SendStartTelemetry(ILoggerServer& logger, const InstallFacts& facts) {
   logger.WriteReport(4, "0001", "0001", facts.packageStem, "", {});
 }
 
+SdkRoute RouteOf(const ProxySettings& proxy, const ResolverSettings& resolver) {
+  SdkRoute route;
+  route.proxyType = proxy.type;
+  route.proxyHost = proxy.host;
+  route.proxyPort = proxy.port;
+  route.resolverMode = resolver.mode;
+  route.dnsServer = resolver.server;
+  return route;
+}
+
+// the SDK's uploads take the routes the installer's own connections found
+// to work (a proxy, the own resolver), from the moment they change
+void FollowRoutesInUploads(ILoggerServer& logger) {
+  ProcessRoutes().SetListener([&logger](const ProxySettings& p, const ResolverSettings& r) {
+    logger.SetUploadRoute(RouteOf(p, r));
+  });
+  ProxySettings proxy = ProcessRoutes().Proxy();
+  ResolverSettings resolver = ProcessRoutes().Resolver();
+  if (proxy.type != kProxyDirect || resolver.mode != kSystemResolver)
+    logger.SetUploadRoute(RouteOf(proxy, resolver));
+}
+
 void SendQuitTelemetry(ILoggerServer& logger) {
   logger.WriteReport(4, "0001", "0002", "", "", {});
   logger.Send(Event("vSoftQuit").String("event_name", "软件退出"));
@@ -188,6 +211,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
 
       logger = &deferred;
       SendStartTelemetry(*logger, facts);
+      FollowRoutesInUploads(*logger);
 
       WSADATA wsa;
       ::WSAStartup(MAKEWORD(1, 1), &wsa);
@@ -227,6 +251,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
     window.reset();
     ownFile.reset();
     services.StopQueries();
+    ProcessRoutes().SetListener({});
     // what start-up kept goes out before the closing records
     logger = &deferred.Release();
     SendQuitTelemetry(*logger);

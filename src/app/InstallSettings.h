@@ -22,8 +22,8 @@ class InstallSettings : public IRememberedPackage {
   // remembered package forgotten) when the file does not match exactly
   bool SetCachedPackage(const std::wstring& md5, const std::wstring& path, bool noWrite);
 
-  // the remembered package for the download engine: `path`, and
-  // SetCachedPackage with the file written
+  // the remembered package for the download engine: `path` and `md5`,
+  // SetCachedPackage with the file written, and forgetting both
   std::wstring RememberedPackagePath() override { return path; }
   std::wstring RememberedPackageMd5() override { return md5; }
   // empties "md5" and "path" in the record and in config.ini

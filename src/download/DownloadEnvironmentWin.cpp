@@ -25,8 +25,8 @@ IRememberedPackage& RememberedPackage() {
    public:
     std::wstring RememberedPackagePath() override { return {}; }
     std::wstring RememberedPackageMd5() override { return {}; }
-    void ForgetPackage() override {}
     void RememberPackage(const std::wstring&, const std::wstring&) override {}
+    void ForgetPackage() override {}
   };
   static NoStore none;
   const DownloadEnvironment* e = g_environment;

@@ -25,6 +25,12 @@ class IDownloadOwner {
   // offset and write the bytes; on success the downloaded counter and the
   // start of segment `index` advance by size
   virtual bool WriteRange(int index, int64_t offset, const char* data, uint32_t size) = 0;
+  // the package's size as the probe found it, -1 when unknown; a range
+  // answer that names another total is a range of another file
+  virtual int64_t PackageSize() const { return -1; }
+  // any thread: true once the owner is being destroyed; workers and their
+  // construction end what they are waiting for
+  virtual bool Stopping() const { return false; }
 
  protected:
   ~IDownloadOwner() = default;

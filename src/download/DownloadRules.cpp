@@ -98,7 +98,7 @@ int ParseStatusCode(const std::string& statusLine) {
   return static_cast<int>(ParseInt64(code));
 }
 
-bool ParseContentRange(const std::string& value, int64_t* first, int64_t* last) {
+bool ParseContentRange(const std::string& value, int64_t* first, int64_t* last, int64_t* total) {
   // bytes <first>-<last>/<total or *>
   if (!StartsWith(value, "bytes ")) return false;
   std::string rest = TrimLeftChars(value.substr(6), " ");
@@ -108,10 +108,16 @@ bool ParseContentRange(const std::string& value, int64_t* first, int64_t* last) 
   std::string a = rest.substr(0, dash);
   std::string b = rest.substr(dash + 1, slash - dash - 1);
   if (!ParseDecimal(a, first) || !ParseDecimal(b, last)) return false;
-  return *first <= *last;
+  if (*first > *last) return false;
+  if (total) {
+    std::string c = rest.substr(slash + 1);
+    // a total that is neither "*" nor a number is unknown, as before
+    if (c == "*" || !ParseDecimal(c, total)) *total = -1;
+  }
+  return true;
 }
 
-RangeAnswer ReadRangeAnswer(const std::string& head, int64_t askedFirst) {
+RangeAnswer ReadRangeAnswer(const std::string& head, int64_t askedFirst, int64_t packageSize) {
   RangeAnswer answer;
   std::vector<std::string> lines = SplitAny(head, "\r\n");
   if (lines.empty()) return answer;
@@ -131,9 +137,9 @@ RangeAnswer ReadRangeAnswer(const std::string& head, int64_t askedFirst) {
     for (char& c : name)
       c = static_cast<char>((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
     if (name != "content-range:") continue;
-    int64_t first = 0, last = 0;
-    if (ParseContentRange(TrimLeftChars(line.substr(14), " \t"), &first, &last) &&
-        first == askedFirst) {
+    int64_t first = 0, last = 0, total = -1;
+    if (ParseContentRange(TrimLeftChars(line.substr(14), " \t"), &first, &last, &total) &&
+        first == askedFirst && (total < 0 || packageSize < 0 || total == packageSize)) {
       answer.kind = RangeAnswer::kData;
     }
     break;

@@ -41,21 +41,29 @@ int ParseStatusCode(const std::string& statusLine);
 // What a worker makes of a complete response head (status line first):
 //
 //   HTTP/1.1 206 Partial Content      status 206: range data ...
-//   Content-Range: bytes 500-999/1000 ... only when it starts at the asked offset
+//   Content-Range: bytes 500-999/1000 ... only when it starts at the asked
+//                                     offset and its total (unless "*") is
+//                                     the package's size, when known
 //   Location: http://host/x           status 300-399: a redirect
 //
-// Anything else (a 200 with the whole file, an error page, another range) is
-// never written into the package file.
+// Anything else (a 200 with the whole file, an error page, another range,
+// a range of a file of another size, which the package was replaced by
+// since it was probed) is never written into the package file.
 struct RangeAnswer {
   enum Kind { kData, kRedirect, kRejected };
   Kind kind = kRejected;
   int status = 0;
   std::string location;  // kRedirect: the Location value as sent
 };
-RangeAnswer ReadRangeAnswer(const std::string& head, int64_t askedFirst);
+// packageSize: the probed size, -1 when unknown
+RangeAnswer ReadRangeAnswer(const std::string& head, int64_t askedFirst, int64_t packageSize = -1);
 
-// "bytes 500-999/1000" -> first 500, last 999; false when malformed
-bool ParseContentRange(const std::string& value, int64_t* first, int64_t* last);
+// "bytes 500-999/1000" -> first 500, last 999, total 1000 (-1 for "*");
+// false when malformed
+bool ParseContentRange(const std::string& value,
+                       int64_t* first,
+                       int64_t* last,
+                       int64_t* total = nullptr);
 
 struct SegmentRange {
   int64_t start;

@@ -44,6 +44,11 @@ class CDownloadThread : public COrvaneBasedThread, public CTCPClient {
   int32_t state() const { return state_; }
   int64_t position() const { return position_; }
 
+ protected:
+  // also when cancelled, and while the owner is being destroyed: then even
+  // the name lookup of the construction ends
+  bool AbortRequested() const override;
+
  private:
   void ThrowIfCancelled() const;
   // the pause between attempts, cut short by a cancel

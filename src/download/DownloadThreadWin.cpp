@@ -56,6 +56,10 @@ CDownloadThread::~CDownloadThread() {
   CloseSocket();
 }
 
+bool CDownloadThread::AbortRequested() const {
+  return CTCPClient::AbortRequested() || state_ == kCancelled || owner_->Stopping();
+}
+
 void CDownloadThread::ThrowIfCancelled() const {
   if (state_ == kCancelled) throw Error("User cancel thread");
 }
@@ -68,21 +72,25 @@ void CDownloadThread::Pause(int ms) const {
 int CDownloadThread::Run() {
   try {
     Sleep(10);
-    int connectFailures = 0;
+    // the client's own count: Connect adds one for its first failed try,
+    // this loop one for the attempt, so the user's proxy is consulted at
+    // every failed attempt and the sixth one in a row ends the worker
+    set_connectFailures(0);
     for (int attempt = 0; attempt < maxAttempts_; ++attempt) {
       ThrowIfCancelled();
       try {
         Connect();
       } catch (const std::exception&) {
         ThrowIfCancelled();
-        if (++connectFailures > kMaxConnectFailures) {
+        set_connectFailures(connectFailures() + 1);
+        if (connectFailures() > kMaxConnectFailures) {
           SendDownloadError(kWorkerError, "连接错误");
           throw Error("Connect failed");
         }
         Sleep(kConnectPauseMs);
         continue;
       }
-      connectFailures = 0;
+      set_connectFailures(0);
       bool complete = false;
       if (SendRangeRequest()) complete = ReceiveRange();
       CloseSocket();
@@ -118,7 +126,11 @@ bool CDownloadThread::ReceiveRange() {
   bufferFill_ = 0;
   bool headPending = true;
   for (;;) {
-    ThrowIfCancelled();
+    if (state_ == kCancelled) {
+      // what arrived is written before the connection is given up
+      if (!headPending) FlushBuffer();
+      ThrowIfCancelled();
+    }
     // as much as fits: one receive costs about the same whatever its size
     int n = RecvSome(buffer_.get() + bufferFill_, kBufferSize - bufferFill_);
     if (n <= 0) {
@@ -132,7 +144,8 @@ bool CDownloadThread::ReceiveRange() {
         if (bufferFill_ >= kMaxRangeHead) return false;
         continue;
       }
-      RangeAnswer answer = ReadRangeAnswer(std::string(buffer_.get(), headEnd), position_);
+      RangeAnswer answer =
+          ReadRangeAnswer(std::string(buffer_.get(), headEnd), position_, owner_->PackageSize());
       if (answer.kind == RangeAnswer::kRedirect) {
         // the next attempt asks the new location for the same range
         current_ = ParseUrl(ResolveLocation(current_, answer.location));

@@ -33,6 +33,17 @@ class IDownloader {
   virtual void Release() = 0;
   virtual std::wstring GetFilePath() = 0;
   virtual std::string GetDownloadUrl() = 0;
+  // right before the package starts: holds the file against writes and
+  // deletes (PinnedFile) and, unless it is still held since its MD5
+  // check, checks it again through the held handle. True when what is held
+  // is the package that was verified or remembered.
+  virtual bool HoldPackage() = 0;
+  // what to start while the package is held: the held file itself, every
+  // link on the way resolved; GetFilePath when nothing is held
+  virtual std::wstring HeldPackagePath() = 0;
+  // once the installer process has started (or failed to): the file may
+  // change again
+  virtual void ReleasePackage() = 0;
 
  protected:
   virtual ~IDownloader() = default;
@@ -56,10 +67,15 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   void Release() override;
   std::wstring GetFilePath() override;
   std::string GetDownloadUrl() override;
+  bool HoldPackage() override;
+  std::wstring HeldPackagePath() override;
+  void ReleasePackage() override;
 
   bool OnPackageInfo() override;
   bool OnUrlInfo(const UrlInfo& info) override;
   bool WriteRange(int index, int64_t offset, const char* data, uint32_t size) override;
+  bool Stopping() const override { return state_ == kDestroying; }
+  int64_t PackageSize() const override { return total_ > 0 ? total_.load() : -1; }
 
   // for tests: the segment table as "start-end" pieces, under the lock
   std::vector<std::pair<int64_t, int64_t>> SegmentRanges();
@@ -93,11 +109,11 @@ class CDownloader : public IDownloader, public IDownloadOwner {
   std::unique_ptr<QueryUrlInfoThread> probe_;
   std::vector<Segment> segments_;
   bool winsock_ = false;
-  // the digest of the package as VerifyPackage read it; empty until then
-  std::string verifiedMd5_;
-  // the remembered package, held from its check until the downloader is
-  // released, so that what starts is what was checked
+  // from the MD5 check of a download, or the re-check of the remembered
+  // package, until the installer has started: what starts is what was checked
   PinnedFile package_;
+  // the digest the check took of the held file: what config.ini remembers
+  std::string verifiedMd5_;
 };
 
 // a new downloader (url empty: the package-info query decides); free it

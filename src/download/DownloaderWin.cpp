@@ -11,7 +11,6 @@
 #include "download/UrlProbe.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
-#include "platform/Md5.h"
 #include "platform/StringConv.h"
 #include "telemetry/LoggerServer.h"
 
@@ -44,6 +43,7 @@ CDownloader::CDownloader(std::string url) : url_(std::move(url)) {
 
 CDownloader::~CDownloader() {
   state_ = kDestroying;
+  package_.Release();
   probe_.reset();
   DeleteWorkers();
   file_.reset();
@@ -64,13 +64,21 @@ bool CDownloader::Start() {
     return ok;
   }
   probe_.reset();
+  probe_ = std::make_unique<QueryUrlInfoThread>(url_, this);
+  if (!probe_->handle()) {
+    // no thread that could ever start: a failed download, not a wait
+    probe_.reset();
+    SendDownloadError(kWorkerError, "创建线程出错");
+    state_ = kFailed;
+    return false;
+  }
   // running before the probe starts: its OnUrlInfo may finish the download
   // at once with a remembered package, and that must not be overwritten
   state_ = kRunning;
-  probe_ = std::make_unique<QueryUrlInfoThread>(url_, this);
   probe_->Resume();
-  while (!probe_->started())
-    Sleep(5);
+  // Join(5) is the pause, and it ends the wait should the thread be gone
+  while (!probe_->started() && !probe_->Join(5)) {
+  }
   return true;
 }
 
@@ -179,7 +187,8 @@ bool CDownloader::StartWorkers() {
       s.worker = std::make_unique<CDownloadThread>(s.url, timeoutMs_, maxAttempts_, start, end,
                                                    this, static_cast<int32_t>(k));
     } catch (const std::exception&) {
-      SendDownloadError(kWorkerError, "创建线程出错");
+      // a construction cut short by the downloader's own end is no error
+      if (!Stopping()) SendDownloadError(kWorkerError, "创建线程出错");
       DeleteWorkers();
       return false;
     }
@@ -275,16 +284,58 @@ int CDownloader::DownloadSeconds() {
   }
 }
 
-// The one pass over the package after its last byte: the digest checked
-// here is the one remembered below, without reading the file again.
+// The one pass over the package after its last byte. The file is held from
+// here until the installer has started, and hashed through that handle, so
+// that nothing can swap it after the check; the digest taken here is the
+// one remembered below, without reading the file again.
 bool CDownloader::VerifyPackage() {
   verifiedMd5_.clear();
-  if (filePath_.empty()) return false;
-  const std::string actual = Md5File(filePath_);
+  if (filePath_.empty() || !package_.Open(filePath_)) return false;
+  const std::string actual = package_.Md5();
   const std::string expected = PackageMd5();
-  if (!expected.empty() && actual != expected) return false;
+  if (!expected.empty() && actual != expected) {
+    package_.Release();
+    return false;
+  }
   verifiedMd5_ = actual;
   return true;
+}
+
+bool CDownloader::HoldPackage() {
+  if (state_ != kFinished || filePath_.empty()) return false;
+  if (package_.held() && package_.path() == filePath_) return true;
+  // a remembered package was never checked by this run: its remembered MD5
+  const bool remembered = filePath_ == RememberedPackage().RememberedPackagePath();
+  std::string expected = verifiedMd5_;
+  if (expected.empty() && remembered)
+    expected = WideToUtf8(RememberedPackage().RememberedPackageMd5());
+  if (expected.empty()) expected = PackageMd5();
+  if (package_.Open(filePath_) && (expected.empty() || package_.Md5() == expected)) return true;
+  // changed or gone since it was checked: not this package. The next Start
+  // downloads it anew, and a remembered one is forgotten.
+  package_.Release();
+  if (remembered) {
+    RememberedPackage().ForgetPackage();
+    filePath_.clear();
+  }
+  {
+    XMutexLock hold(lock_);
+    segments_.clear();
+  }
+  verifiedMd5_.clear();
+  downloaded_ = 0;
+  total_ = 0;
+  state_ = kFailed;
+  return false;
+}
+
+std::wstring CDownloader::HeldPackagePath() {
+  std::wstring final = package_.held() ? package_.FinalPath() : std::wstring();
+  return final.empty() ? filePath_ : final;
+}
+
+void CDownloader::ReleasePackage() {
+  package_.Release();
 }
 
 void CDownloader::RememberPackage() {

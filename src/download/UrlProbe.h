@@ -10,6 +10,7 @@
 
 #include "download/DownloadOwner.h"
 #include "download/DownloadRules.h"
+#include "net/NetWait.h"
 #include "platform/BasedThread.h"
 
 namespace orvane {
@@ -19,8 +20,9 @@ class CTCPHttp;
 // SplitUrl that reports its failure ("初始化失败") and throws "init url failed"
 UrlParts ParseUrl(const std::string& url);
 
-// a TCP connection to port 80 of the host (system resolver) succeeded
-bool CheckHostReachable(const std::string& name);
+// a TCP connection to port 80 of the host (system resolver) succeeded; a
+// true abort check ends the lookups and connects under way with false
+bool CheckHostReachable(const std::string& name, const AbortCheck& aborted = {});
 
 // redirects a probe follows before it gives the URL up
 inline constexpr int kMaxRedirects = 10;

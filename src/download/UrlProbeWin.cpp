@@ -6,6 +6,7 @@
 #include "config/ProductIdentity.h"
 #include "download/DownloadEnvironment.h"
 #include "download/DownloadEvents.h"
+#include "net/NetWait.h"
 #include "net/NetworkApi.h"
 #include "net/TCPHttp.h"
 #include "platform/Error.h"
@@ -42,18 +43,23 @@ UrlParts ParseUrl(const std::string& url) {
   }
 }
 
-bool CheckHostReachable(const std::string& name) {
+bool CheckHostReachable(const std::string& name, const AbortCheck& aborted) {
   INetworkApi& api = NetworkApi();
   try {
     uint32_t address = 0;
-    if (!api.LookupHost(name, &address) && !api.LookupHost(name, &address)) {
+    if (LookupHostUnlessAborted(api, name, &address, aborted) != LookupOutcome::kFound &&
+        LookupHostUnlessAborted(api, name, &address, aborted) != LookupOutcome::kFound) {
       throw Error("Can't analyze host name");
     }
     ScopedSocket s(api, api.OpenTcp());
     if (s.get() == kNoSocket) throw Error("Can't Create socket");
-    if (!api.Connect(s.get(), address, 80) && !api.Connect(s.get(), address, 80)) {
-      throw Error("Connect Failed");
-    }
+    // the connects wait as long as a blocking one would at most, and the
+    // probe's stop ends them
+    if (!api.SetNonBlocking(s.get(), true)) throw Error("Connect Failed");
+    ConnectOutcome outcome = ConnectWithin(api, s.get(), address, 80, kConnectWaitMs, aborted);
+    if (outcome == ConnectOutcome::kFailed)
+      outcome = ConnectWithin(api, s.get(), address, 80, kConnectWaitMs, aborted);
+    if (outcome != ConnectOutcome::kConnected) throw Error("Connect Failed");
     return true;
   } catch (const std::exception&) {
     return false;
@@ -120,7 +126,7 @@ bool QueryUrlInfoThread::WaitForPackageInfo(UrlInfo& info) {
     bool reachable = false;
     for (const std::string& host : ReachabilityHosts()) {
       ThrowIfCancelled();
-      if (CheckHostReachable(host)) {
+      if (CheckHostReachable(host, [this] { return cancel_.load(); })) {
         reachable = true;
         break;
       }
@@ -179,23 +185,29 @@ bool QueryUrlInfoThread::ProbeUrl(const std::string& url,
 void QueryUrlInfoThread::HeadOnce(const UrlParts& parts,
                                   std::vector<std::string>* lines,
                                   std::string* status) {
-  // resolving is not retried: a host that does not resolve ends the probe
-  CTCPHttp http(parts.host, parts.port);
-  http.SetRecvTimeout(kHeadTimeoutMs);
-  http.SetSendTimeout(kHeadTimeoutMs);
+  CTCPHttp http;
   {
     std::lock_guard<std::mutex> hold(activeLock_);
     active_ = &http;
     if (cancel_) http.Abort();
   }
+  struct Inactive {
+    QueryUrlInfoThread* self;
+    ~Inactive() {
+      std::lock_guard<std::mutex> hold(self->activeLock_);
+      self->active_ = nullptr;
+    }
+  } inactive{this};
+  // resolving is not retried: a host that does not resolve ends the probe
+  http.SetHostWithFallback(parts.host, parts.port);
+  http.SetRecvTimeout(kHeadTimeoutMs);
+  http.SetSendTimeout(kHeadTimeoutMs);
   try {
     http.Head(parts.host, parts.path, lines, status);
   } catch (const std::exception&) {
     lines->clear();
     status->clear();
   }
-  std::lock_guard<std::mutex> hold(activeLock_);
-  active_ = nullptr;
 }
 
 void QueryUrlInfoThread::HeadWithRedirects(std::string& url, std::vector<std::string>& lines) {

@@ -46,6 +46,7 @@ void ConnectionRoutes::RecordProxyFallback(const ProxySettings& proxy) {
     proxy_ = proxy;
   }
   if (first && reporter_) reporter_(NetworkCheckEvent("网络代理", proxy.type, proxy.host));
+  Tell();
 }
 
 void ConnectionRoutes::RecordResolverFallback(const ResolverSettings& resolver) {
@@ -57,6 +58,25 @@ void ConnectionRoutes::RecordResolverFallback(const ResolverSettings& resolver) 
     resolver_ = resolver;
   }
   if (first && reporter_) reporter_(NetworkCheckEvent("DNS解析", resolver.mode, resolver.server));
+  Tell();
+}
+
+void ConnectionRoutes::SetListener(Listener listener) {
+  std::lock_guard<std::mutex> hold(lock_);
+  listener_ = std::move(listener);
+}
+
+void ConnectionRoutes::Tell() {
+  Listener listener;
+  ProxySettings proxy;
+  ResolverSettings resolver;
+  {
+    std::lock_guard<std::mutex> hold(lock_);
+    listener = listener_;
+    proxy = proxy_;
+    resolver = resolver_;
+  }
+  if (listener) listener(proxy, resolver);
 }
 
 void ConnectionRoutes::Reset() {

@@ -16,6 +16,9 @@ namespace orvane {
 class ConnectionRoutes {
  public:
   using Reporter = std::function<void(const Event&)>;
+  // told the routes after every fallback, outside the lock, on the thread
+  // that recorded it
+  using Listener = std::function<void(const ProxySettings&, const ResolverSettings&)>;
 
   explicit ConnectionRoutes(Reporter reporter);
   ConnectionRoutes(const ConnectionRoutes&) = delete;
@@ -33,6 +36,9 @@ class ConnectionRoutes {
   // resolver
   void RecordResolverFallback(const ResolverSettings& resolver);
 
+  // who else follows the routes (the SDK's uploads); empty for nobody
+  void SetListener(Listener listener);
+
   // back to the direct route, the system resolver and nothing reported;
   // tests that run several sessions in one process only
   void Reset();
@@ -44,6 +50,9 @@ class ConnectionRoutes {
   bool proxyReported_ = false;
   bool resolverReported_ = false;
   Reporter reporter_;  // called outside the lock
+  Listener listener_;  // copied under the lock, called outside it
+
+  void Tell();
 };
 
 // the routes of the process; they report through EventSink(). They live

@@ -1,5 +1,6 @@
 #include "net/DnsResolver.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "BuildConfig.h"
@@ -15,7 +16,10 @@ const char* PublicDnsServer(int index) {
   return index >= 0 && index < 6 ? config::kPublicDns[index] : nullptr;
 }
 
-int ResolveByUdp(const char* host, AddressList* addresses, const char* server) {
+int ResolveByUdp(const char* host,
+                 AddressList* addresses,
+                 const char* server,
+                 const AbortCheck& aborted) {
   if (!host || !addresses) return -1;
   addresses->count = 0;
   INetworkApi& api = NetworkApi();
@@ -40,7 +44,15 @@ int ResolveByUdp(const char* host, AddressList* addresses, const char* server) {
   if (s.get() == kNoSocket) return -1;
   if (api.SendTo(s.get(), query.data(), static_cast<int>(query.size()), address, kDnsPort) < 0)
     return -1;
-  if (api.WaitReadable(s.get(), kDnsAnswerWaitMs) != WaitResult::kReady) return -1;
+  // the answer's wait in slices that add up to kDnsAnswerWaitMs
+  WaitResult w = WaitResult::kTimeout;
+  for (int waited = 0; waited < kDnsAnswerWaitMs && w == WaitResult::kTimeout;) {
+    if (aborted && aborted()) return -1;
+    int slice = std::min(kAbortPollMs, kDnsAnswerWaitMs - waited);
+    w = api.WaitReadable(s.get(), slice);
+    waited += slice;
+  }
+  if (w != WaitResult::kReady) return -1;
   std::vector<char> answer(kReceiveBuffer);
   int got = api.RecvFrom(s.get(), answer.data(), static_cast<int>(answer.size()));
   if (got < 0) return -1;

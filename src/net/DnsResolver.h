@@ -6,6 +6,7 @@
 #include <string>
 
 #include "net/DnsMessage.h"
+#include "net/NetWait.h"
 
 namespace orvane {
 
@@ -20,7 +21,11 @@ const char* PublicDnsServer(int index);
 // 0 when at least one address was found, -1 otherwise; never throws.
 // server: a dotted IPv4 address, or null/unparsable for the system's DNS
 // servers (and the public ones when the system names none). Only the first
-// candidate is asked. Blocks for at most kDnsAnswerWaitMs plus one sendto.
-int ResolveByUdp(const char* host, AddressList* addresses, const char* server);
+// candidate is asked. Blocks for at most kDnsAnswerWaitMs plus one sendto;
+// an abort check that turns true ends the wait for the answer with -1.
+int ResolveByUdp(const char* host,
+                 AddressList* addresses,
+                 const char* server,
+                 const AbortCheck& aborted = {});
 
 }  // namespace orvane

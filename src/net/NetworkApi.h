@@ -23,6 +23,12 @@ inline constexpr SocketId kNoSocket = -1;
 
 enum class WaitResult { kReady, kTimeout, kError };
 
+// what connect() says at once. On a non-blocking socket kPending is the
+// usual answer; kFailed means the connect failed before anything was under
+// way (unreachable network, address 0.0.0.0, port 0), so no wait for it
+// would ever end.
+enum class ConnectResult { kConnected, kPending, kFailed };
+
 class INetworkApi {
  public:
   virtual ~INetworkApi() = default;
@@ -47,9 +53,8 @@ class INetworkApi {
   virtual void Shutdown(SocketId s) = 0;
 
   virtual bool SetNonBlocking(SocketId s, bool on) = 0;
-  // connect(); on a blocking socket it waits. true when connected; on a
-  // non-blocking socket false is the usual answer while it is in progress
-  virtual bool Connect(SocketId s, uint32_t address, uint16_t port) = 0;
+  // connect(); on a blocking socket it waits for the outcome
+  virtual ConnectResult Connect(SocketId s, uint32_t address, uint16_t port) = 0;
   virtual WaitResult WaitWritable(SocketId s, int ms) = 0;
   // readable or an exception reported; a wait interrupted by a signal is
   // resumed

@@ -17,7 +17,7 @@ class NoNetworkApi : public INetworkApi {
   void Close(SocketId) override {}
   void Shutdown(SocketId) override {}
   bool SetNonBlocking(SocketId, bool) override { return false; }
-  bool Connect(SocketId, uint32_t, uint16_t) override { return false; }
+  ConnectResult Connect(SocketId, uint32_t, uint16_t) override { return ConnectResult::kFailed; }
   WaitResult WaitWritable(SocketId, int) override { return WaitResult::kError; }
   WaitResult WaitReadable(SocketId, int) override { return WaitResult::kError; }
   int PendingError(SocketId) override { return -1; }

@@ -97,9 +97,18 @@ class WinsockApi : public INetworkApi {
     u_long mode = on ? 1 : 0;
     return ::ioctlsocket(S(s), FIONBIO, &mode) == 0;
   }
-  bool Connect(SocketId s, uint32_t address, uint16_t port) override {
+  ConnectResult Connect(SocketId s, uint32_t address, uint16_t port) override {
     sockaddr_in to = Endpoint(address, port);
-    return ::connect(S(s), reinterpret_cast<const sockaddr*>(&to), sizeof(to)) == 0;
+    if (::connect(S(s), reinterpret_cast<const sockaddr*>(&to), sizeof(to)) == 0)
+      return ConnectResult::kConnected;
+    switch (::WSAGetLastError()) {
+      case WSAEWOULDBLOCK:
+      case WSAEINPROGRESS:
+      case WSAEALREADY:  // a connect of this socket is still under way
+        return ConnectResult::kPending;
+      default:
+        return ConnectResult::kFailed;
+    }
   }
   WaitResult WaitWritable(SocketId s, int ms) override { return Wait(s, false, ms); }
   WaitResult WaitReadable(SocketId s, int ms) override { return Wait(s, true, ms); }

@@ -2,6 +2,7 @@
 
 #include "net/DnsResolver.h"
 #include "net/HttpWire.h"
+#include "net/NetWait.h"
 #include "platform/Error.h"
 
 namespace orvane {
@@ -9,8 +10,6 @@ namespace orvane {
 namespace {
 
 constexpr int kProxyConnectWaitMs = 1000;
-// how often a direct connect in progress looks for Abort
-constexpr int kAbortPollMs = 100;
 constexpr int kTunnelAnswerBytes = 1023;
 
 }  // namespace
@@ -27,10 +26,11 @@ void CTCPClient::SetHost(const std::string& host, int port) {
   uint32_t address = 0;
   bool found = false;
   if (resolver_.mode == kSystemResolver) {
-    found = api_.LookupHost(host, &address);
+    found = LookupHostUnlessAborted(api_, host, &address, AbortCheckOf()) == LookupOutcome::kFound;
   } else if (resolver_.mode == kOwnResolver) {
     AddressList list;
-    if (ResolveByUdp(host.c_str(), &list, resolver_.server.c_str()) == 0 && list.count > 0) {
+    if (ResolveByUdp(host.c_str(), &list, resolver_.server.c_str(), AbortCheckOf()) == 0 &&
+        list.count > 0) {
       std::string dotted = FormatIPv4(list.addresses[0]);
       // the system resolver turns the dotted text into the address without
       // asking anyone
@@ -38,6 +38,7 @@ void CTCPClient::SetHost(const std::string& host, int port) {
       if (found) host_ = dotted;
     }
   }
+  ThrowIfAborted();
   if (!found) throw Error("Can't resolve host name");
   address_ = address;
 }
@@ -48,6 +49,7 @@ void CTCPClient::SetHostWithFallback(const std::string& host, int port) {
     SetHost(host, port);
     return;
   } catch (const std::exception&) {
+    ThrowIfAborted();
   }
   resolver_.mode = kOwnResolver;
   resolver_.server = PublicDnsServer(0);
@@ -75,7 +77,7 @@ void CTCPClient::Connect() {
   }
   ++connectFailures_;
   if (connectFailures_ % 2 == 1) {
-    api_.UserProxy("http://" + host_, &proxy_);
+    if (!UserProxyUnlessAborted(api_, "http://" + host_, &proxy_, AbortCheckOf())) ThrowIfAborted();
   } else {
     proxy_.type = kProxyDirect;
   }
@@ -98,8 +100,11 @@ SocketId CTCPClient::OpenSocket() {
 void CTCPClient::ConnectOnce() {
   SocketId s = OpenSocket();
   if (proxy_.type == kProxyDirect) {
-    // one more try on the same socket
-    if (!ConnectDirect(s) && !ConnectDirect(s)) throw Error("Connect failed");
+    // one more try on the same socket after a failure; a connect that ran
+    // out of time would not fare better at once
+    ConnectOutcome outcome = ConnectDirect(s);
+    if (outcome == ConnectOutcome::kFailed) outcome = ConnectDirect(s);
+    if (outcome != ConnectOutcome::kConnected) throw Error("Connect failed");
   } else {
     ConnectThroughProxy(s);
   }
@@ -117,32 +122,31 @@ void CTCPClient::ConnectOnce() {
   }
 }
 
-// As long as a blocking connect, but Abort ends it: the connect runs
+// A blocking connect with a deadline that Abort ends: the connect runs
 // non-blocking while this thread waits for it in short steps.
-bool CTCPClient::ConnectDirect(SocketId s) {
-  if (!api_.SetNonBlocking(s, true)) return api_.Connect(s, address_, port_);
-  bool connected = api_.Connect(s, address_, port_);
-  while (!connected) {
-    ThrowIfAborted();
-    WaitResult w = api_.WaitWritable(s, kAbortPollMs);
-    if (w == WaitResult::kTimeout) continue;
-    if (w == WaitResult::kError || api_.PendingError(s) != 0) break;
-    connected = true;
+ConnectOutcome CTCPClient::ConnectDirect(SocketId s) {
+  if (!api_.SetNonBlocking(s, true)) {
+    return api_.Connect(s, address_, port_) == ConnectResult::kConnected
+               ? ConnectOutcome::kConnected
+               : ConnectOutcome::kFailed;
   }
+  ConnectOutcome outcome = ConnectWithin(api_, s, address_, port_, kConnectWaitMs, AbortCheckOf());
   ThrowIfAborted();
-  return api_.SetNonBlocking(s, false) && connected;
+  if (!api_.SetNonBlocking(s, false)) return ConnectOutcome::kFailed;
+  return outcome;
 }
 
 void CTCPClient::ConnectThroughProxy(SocketId s) {
   if (!api_.SetNonBlocking(s, true)) throw Error("Can't set not block");
   uint32_t proxyAddress = 0;
   // a proxy host that does not resolve fails like a proxy that does not answer
-  if (!api_.LookupHost(proxy_.host, &proxyAddress)) throw Error("Can't connect proxy server");
-  if (!api_.Connect(s, proxyAddress, proxy_.port)) {
-    if (api_.WaitWritable(s, kProxyConnectWaitMs) != WaitResult::kReady ||
-        api_.PendingError(s) != 0)
-      throw Error("Can't connect proxy server");
-  }
+  LookupOutcome found = LookupHostUnlessAborted(api_, proxy_.host, &proxyAddress, AbortCheckOf());
+  ThrowIfAborted();
+  if (found != LookupOutcome::kFound) throw Error("Can't connect proxy server");
+  ConnectOutcome outcome =
+      ConnectWithin(api_, s, proxyAddress, proxy_.port, kProxyConnectWaitMs, AbortCheckOf());
+  ThrowIfAborted();
+  if (outcome != ConnectOutcome::kConnected) throw Error("Can't connect proxy server");
   if (!api_.SetNonBlocking(s, false)) throw Error("Can't set block");
 }
 
@@ -204,15 +208,16 @@ void CTCPClient::ReadHead(std::vector<std::string>* lines,
   if (contentLength) *contentLength = head.contentLength;
 }
 
-std::string CTCPClient::ReadBody(int64_t n) {
+std::string CTCPClient::ReadBody(int64_t n, int64_t maxBytes) {
   if (n <= 0) return {};
-  if (n > kMaxBodyBytes) throw Error("Body too large");
+  if (n > maxBytes || n > kMaxBodyBytes) throw Error("Body too large");
   std::string body(static_cast<size_t>(n), '\0');
   RecvExact(&body[0], n);
   return body;
 }
 
-void CTCPClient::ReadChunkedBody(std::string* body) {
+void CTCPClient::ReadChunkedBody(std::string* body, int64_t maxBytes) {
+  if (maxBytes > kMaxBodyBytes) maxBytes = kMaxBodyBytes;
   auto readSize = [this] {
     ChunkLineScanner line;
     char c = 0;
@@ -228,7 +233,7 @@ void CTCPClient::ReadChunkedBody(std::string* body) {
     if (size == 0) size = readSize();
     if (size < 0) throw Error("Read body stream error");
     if (size == 0) return;
-    if (size > kMaxBodyBytes - read) throw Error("Body too large");
+    if (size > maxBytes - read) throw Error("Body too large");
     size_t at = body->size();
     body->resize(at + static_cast<size_t>(size));
     RecvExact(&(*body)[at], size);
@@ -237,12 +242,12 @@ void CTCPClient::ReadChunkedBody(std::string* body) {
 }
 
 int CTCPClient::SendSome(const char* data, int size) {
-  if (aborted_ || socket_ == kNoSocket) return -1;
+  if (AbortRequested() || socket_ == kNoSocket) return -1;
   return api_.Send(socket_, data, size);
 }
 
 int CTCPClient::RecvSome(char* buffer, int size) {
-  if (aborted_ || socket_ == kNoSocket) return -1;
+  if (AbortRequested() || socket_ == kNoSocket) return -1;
   return api_.Recv(socket_, buffer, size);
 }
 
@@ -260,8 +265,16 @@ void CTCPClient::Abort() {
   if (socket_ != kNoSocket) api_.Shutdown(socket_);
 }
 
+bool CTCPClient::AbortRequested() const {
+  return aborted_;
+}
+
+AbortCheck CTCPClient::AbortCheckOf() const {
+  return [this] { return AbortRequested(); };
+}
+
 void CTCPClient::ThrowIfAborted() const {
-  if (aborted_) throw Error("user cancel");
+  if (AbortRequested()) throw Error("user cancel");
 }
 
 }  // namespace orvane

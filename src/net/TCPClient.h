@@ -4,8 +4,9 @@
 // time-outs, raw send and receive, and reading a response head and body.
 //
 // An object is used by one thread. Another thread may call Abort() at any
-// time: a send or receive blocked on the socket returns at once, and every
-// later operation fails with "user cancel".
+// time: a send or receive blocked on the socket returns at once, a name
+// lookup, proxy discovery or connect under way ends within kAbortPollMs
+// (NetWait.h), and every later operation fails with "user cancel".
 //
 // Failures are thrown as orvane::Error with these texts: "Can't resolve host
 // name", "Can't create socket", "Connect failed", "Can't set not block",
@@ -22,7 +23,9 @@
 #include <vector>
 
 #include "net/ConnectionRoutes.h"
+#include "net/HttpWire.h"
 #include "net/NetSettings.h"
+#include "net/NetWait.h"
 #include "net/NetworkApi.h"
 
 namespace orvane {
@@ -46,10 +49,11 @@ class CTCPClient {
   void SendAll(const std::string& data);
   void RecvExact(char* buffer, int64_t n);
   void ReadHead(std::vector<std::string>* lines, std::string* status, int64_t* contentLength);
-  // exactly n body bytes; n above kMaxBodyBytes fails before any allocation
-  std::string ReadBody(int64_t n);
-  // appends the data of a chunked body
-  void ReadChunkedBody(std::string* body);
+  // exactly n body bytes; n above maxBytes fails ("Body too large") before
+  // any allocation
+  std::string ReadBody(int64_t n, int64_t maxBytes = kMaxBodyBytes);
+  // appends the data of a chunked body; more than maxBytes in all fails
+  void ReadChunkedBody(std::string* body, int64_t maxBytes = kMaxBodyBytes);
 
   // for workers that read and write on their own: bytes moved, 0 when the
   // peer closed, -1 on an error or time-out (also after Abort)
@@ -71,15 +75,20 @@ class CTCPClient {
   void set_resolver(const ResolverSettings& r) { resolver_ = r; }
   bool connected() const { return socket_ != kNoSocket; }
 
- protected:
   // the resolution of a new client: the process's resolver route first;
   // when they fail, the own resolver with the first public server, recorded
   // process-wide. Only the second failure reaches the caller.
   void SetHostWithFallback(const std::string& host, int port);
 
+ protected:
+  // whether the operations under way should end ("user cancel"): after
+  // Abort, and whenever a derived class says so
+  virtual bool AbortRequested() const;
+  AbortCheck AbortCheckOf() const;
+
  private:
   void ConnectOnce();
-  bool ConnectDirect(SocketId s);
+  ConnectOutcome ConnectDirect(SocketId s);
   void ConnectThroughProxy(SocketId s);
   bool OpenTunnel();
   SocketId OpenSocket();

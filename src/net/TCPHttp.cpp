@@ -30,13 +30,13 @@ void CTCPHttp::Get(const std::string& host,
   ReadHead(lines, status, contentLength);
 }
 
-std::string CTCPHttp::GetBody(const std::string& host, const std::string& path) {
+std::string CTCPHttp::GetBody(const std::string& host, const std::string& path, int64_t maxBytes) {
   std::string status;
   int64_t length = 0;
   std::vector<std::string> lines;
   Get(host, path, &status, &length, &lines);
   if (status != "200") return {};
-  return ReadAnswerBody(length);
+  return ReadAnswerBody(length, maxBytes);
 }
 
 std::string CTCPHttp::PostForm(const std::string& host, const std::string& path, HttpForm& form) {
@@ -54,10 +54,10 @@ std::string CTCPHttp::PostForm(const std::string& host, const std::string& path,
   return ReadAnswerBody(length);
 }
 
-std::string CTCPHttp::ReadAnswerBody(int64_t contentLength) {
-  if (contentLength > 0) return ReadBody(contentLength);
+std::string CTCPHttp::ReadAnswerBody(int64_t contentLength, int64_t maxBytes) {
+  if (contentLength > 0) return ReadBody(contentLength, maxBytes);
   std::string body;
-  ReadChunkedBody(&body);
+  ReadChunkedBody(&body, maxBytes);
   return body;
 }
 

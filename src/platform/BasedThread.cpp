@@ -4,6 +4,18 @@
 
 namespace orvane {
 
+namespace {
+std::atomic<int> g_failCreations{0};
+}  // namespace
+
+ScopedThreadCreationFailure::ScopedThreadCreationFailure() {
+  ++g_failCreations;
+}
+
+ScopedThreadCreationFailure::~ScopedThreadCreationFailure() {
+  --g_failCreations;
+}
+
 COrvaneBasedThread::~COrvaneBasedThread() {
   if (!thread_) return;
   if (suspended_) {
@@ -14,7 +26,7 @@ COrvaneBasedThread::~COrvaneBasedThread() {
 }
 
 bool COrvaneBasedThread::CreateSuspended() {
-  if (thread_) return false;
+  if (thread_ || g_failCreations > 0) return false;
   suspended_ = true;
   running_ = true;
   uintptr_t h = _beginthreadex(nullptr, 0, &Entry, this, CREATE_SUSPENDED, nullptr);
@@ -32,6 +44,15 @@ bool COrvaneBasedThread::Join(unsigned long ms) {
   if (!thread_) return true;
   if (suspended_) return false;  // it would never end by itself
   return ::WaitForSingleObject(thread_.get(), ms) == WAIT_OBJECT_0;
+}
+
+bool COrvaneBasedThread::ResumeAndJoin(unsigned long ms) {
+  if (!thread_) return true;
+  if (suspended_) {
+    suspended_ = false;
+    ::ResumeThread(thread_.get());
+  }
+  return Join(ms);
 }
 
 void COrvaneBasedThread::StopOrTerminate(unsigned long graceMs) {

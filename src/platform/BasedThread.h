@@ -23,6 +23,8 @@ class COrvaneBasedThread {
   // the thread body; its result is the thread's exit code
   virtual int Run() = 0;
 
+  // false when no thread could be created (see also
+  // ScopedThreadCreationFailure)
   bool CreateSuspended();
   void Resume();
   bool Start() {
@@ -35,9 +37,13 @@ class COrvaneBasedThread {
   // existed), false at once while it was never resumed
   bool Join(unsigned long ms);
 
-  // the stop of the query threads: resume if needed, wait 1 ms, then end the
-  // thread forcibly. The caller sets its cancel flag first.
+  // the stop of the query threads as first designed: resume if needed, wait
+  // 1 ms, then end the thread forcibly. The caller sets its cancel flag
+  // first. The installer's own threads no longer use it (ResumeAndJoin).
   void StopOrTerminate(unsigned long graceMs = 1);
+  // resumes a thread that was never resumed (its body then runs and sees
+  // the cancel its owner set first) and waits up to ms for it
+  bool ResumeAndJoin(unsigned long ms);
 
   bool running() const { return running_; }
   bool suspended() const { return suspended_; }
@@ -49,6 +55,16 @@ class COrvaneBasedThread {
   std::atomic<bool> suspended_{true};
   std::atomic<bool> running_{true};
   UniqueHandle thread_;
+};
+
+// tests: while one lives, every CreateSuspended fails as when the system
+// has no thread to spare
+class ScopedThreadCreationFailure {
+ public:
+  ScopedThreadCreationFailure();
+  ~ScopedThreadCreationFailure();
+  ScopedThreadCreationFailure(const ScopedThreadCreationFailure&) = delete;
+  ScopedThreadCreationFailure& operator=(const ScopedThreadCreationFailure&) = delete;
 };
 
 }  // namespace orvane

@@ -111,6 +111,17 @@ struct WindowTraits {
 };
 using UniqueWindow = HandleT<WindowTraits>;
 
+// a COM interface pointer that this code holds one reference of
+template <typename Interface>
+struct ComTraits {
+  using Type = Interface*;
+  static Type Empty() { return nullptr; }
+  static bool IsValid(Type h) { return h != nullptr; }
+  static void Close(Type h) { h->Release(); }
+};
+template <typename Interface>
+using ComPtr = HandleT<ComTraits<Interface>>;
+
 // a window DC obtained with GetDC, released to its window
 class WindowDc {
  public:

@@ -38,16 +38,22 @@ std::string JsonText(const Json::Value& value) {
 }
 
 Json::Value ParseApiBody(const std::string& body) {
-  Json::CharReaderBuilder builder;
-  Json::CharReaderBuilder::strictMode(&builder.settings_);
-  builder.settings_["rejectDupKeys"] = false;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  // Json::Reader, as the answers were always read: it takes the first value
+  // and lets what follows it pass (a comment, a second object, a newline
+  // and junk from a proxy), takes comments and trailing commas, and
+  // rejects nothing a server has relied on. A byte order mark is skipped.
+  static const char kBom[] = "\xEF\xBB\xBF";
+  const size_t skip = body.compare(0, 3, kBom) == 0 ? 3 : 0;
+  Json::Reader reader;
   Json::Value root;
-  std::string errors;
-  if (body.empty() || !reader->parse(body.data(), body.data() + body.size(), &root, &errors) ||
-      !root.isObject()) {
-    throw Error("parse decrypt data error");
+  bool parsed = false;
+  try {
+    parsed = body.size() > skip &&
+             reader.parse(body.data() + skip, body.data() + body.size(), root, false);
+  } catch (const std::exception&) {
+    // nesting beyond the reader's limit
   }
+  if (!parsed || !root.isObject()) throw Error("parse decrypt data error");
   return root;
 }
 

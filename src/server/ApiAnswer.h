@@ -70,7 +70,8 @@ std::string VersionToSend(const std::string& productVersion);
 // object or array
 std::string JsonText(const Json::Value& value);
 
-// the body as one JSON object; "parse decrypt data error" otherwise
+// the body's first value, which must be a JSON object; text after it is not
+// looked at. "parse decrypt data error" otherwise.
 Json::Value ParseApiBody(const std::string& body);
 // "data" of a strict envelope (see the file comment)
 Json::Value EnvelopeData(const Json::Value& root);

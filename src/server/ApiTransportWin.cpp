@@ -14,16 +14,18 @@ ApiEndpoint ConversionEndpoint() {
 }
 
 std::string CApiTransport::Get(const std::string& host, const std::string& path) {
-  CTCPHttp http(host, port_);
+  CTCPHttp http;
   ScopedAbortHook abort(cancel_, [&http] { http.Abort(); });
+  http.SetHostWithFallback(host, port_);
   http.SetSendTimeout(kTimeoutMs);
   http.SetRecvTimeout(kTimeoutMs);
   return http.GetBody(host, path);
 }
 
 std::string CApiTransport::Post(const std::string& host, const std::string& path, HttpForm& form) {
-  CTCPHttp http(host, port_);
+  CTCPHttp http;
   ScopedAbortHook abort(cancel_, [&http] { http.Abort(); });
+  http.SetHostWithFallback(host, port_);
   http.SetSendTimeout(kTimeoutMs);
   http.SetRecvTimeout(kTimeoutMs);
   return http.PostForm(host, path, form);

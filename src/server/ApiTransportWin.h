@@ -24,6 +24,8 @@ class CApiTransport : public IApiTransport {
 
   CApiTransport(QueryCancel& cancel, int port) : cancel_(cancel), port_(port) {}
 
+  // both resolve the host only once the cancel can abort the lookup
+
   std::string Get(const std::string& host, const std::string& path) override;
   std::string Post(const std::string& host, const std::string& path, HttpForm& form) override;
 
@@ -32,8 +34,10 @@ class CApiTransport : public IApiTransport {
   int port_;
 };
 
-// how long a stopped query may take to see its cancel before it is ended
-// forcibly; the request in flight is aborted, so this is rarely reached
-inline constexpr unsigned long kQueryStopGraceMs = 3000;
+// how long the stop of a start-up query waits for its worker; the request in
+// flight is aborted within a tenth of a second, so this is reached only
+// when a call that nothing can interrupt holds the worker, which is then
+// left to finish on its own
+inline constexpr unsigned long kQueryStopWaitMs = 3000;
 
 }  // namespace orvane

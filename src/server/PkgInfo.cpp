@@ -69,7 +69,9 @@ bool CPkgInfo::Start(const PkgQuerySetup& setup) {
 }
 
 void CPkgInfo::Stop() {
-  if (worker_) worker_->Stop();
+  // a worker that does not end in time is left to finish alone; it keeps
+  // its thread object, and this object lives until the process ends
+  if (worker_ && !worker_->Stop(kQueryStopWaitMs)) abandoned_.push_back(worker_.release());
 }
 
 const char* CPkgInfo::GetVersionCode() {

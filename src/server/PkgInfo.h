@@ -52,8 +52,7 @@ class CPkgInfo : public IPkgInfo {
 
   // starts the query; on false (no thread) the status is 2
   bool Start(const PkgQuerySetup& setup = {});
-  // cancels the query and waits for its end; ends it forcibly when it does
-  // not see the cancel in time
+  // cancels the query and waits for its end, at most kQueryStopWaitMs
   void Stop();
 
   int GetStatus() override { return status_; }
@@ -82,6 +81,8 @@ class CPkgInfo : public IPkgInfo {
   std::string md5_;
   std::vector<PackageUrl> urls_;
   std::string failure_;
+  // workers a stop had to leave running (never freed)
+  std::vector<CQueryThread*> abandoned_;
   std::unique_ptr<CReadPkgInfoThread> worker_;
 };
 

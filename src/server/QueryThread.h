@@ -1,7 +1,9 @@
-// The worker of a vendor API query. Stopping it cancels the request in flight
-// and the pause between attempts, then waits for the thread; only a worker
-// that does not see the cancel in time is ended forcibly (a forced end can
-// leave a lock or the heap held, so it is the last resort).
+// The worker of a vendor API query. Stopping it cancels the request in
+// flight (name lookup, connect, transfer) and the pause between attempts,
+// then waits for the thread; every wait of a query ends at the cancel
+// within a tenth of a second. A worker is never ended forcibly: a forced end
+// could leave a lock or the heap held, and the next telemetry call, or any
+// later start, would block for good.
 #pragma once
 
 #include "platform/BasedThread.h"
@@ -13,10 +15,10 @@ namespace orvane {
 class CQueryThread : public COrvaneBasedThread {
  public:
   // every derived destructor calls Stop first: the body must not outlive
-  // the members it reads
-  void Stop() {
+  // the members it reads. False when the body had not ended after ms.
+  bool Stop(unsigned long ms = 0xFFFFFFFF) {
     cancel_.Set();
-    StopOrTerminate(kQueryStopGraceMs);
+    return ResumeAndJoin(ms);
   }
 
  protected:

@@ -72,7 +72,9 @@ bool CServerInfo::Start(const std::string& channel, const ApiEndpoint& endpoint)
 }
 
 void CServerInfo::Stop() {
-  if (worker_) worker_->Stop();
+  // a worker that does not end in time is left to finish alone; it keeps
+  // its thread object, and this object lives until the process ends
+  if (worker_ && !worker_->Stop(kQueryStopWaitMs)) abandoned_.push_back(worker_.release());
 }
 
 void CServerInfo::ClearWelcomeUrl() {

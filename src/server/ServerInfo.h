@@ -8,6 +8,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/XMutex.h"
 #include "server/ApiAnswer.h"
@@ -74,6 +75,8 @@ class CServerInfo : public IServerInfo {
   CXMutex lock_;  // the update and the failure
   WelcomeRecord record_;
   std::string failure_;
+  // workers a stop had to leave running (never freed)
+  std::vector<CQueryThread*> abandoned_;
   std::unique_ptr<CReadServerInfoThread> worker_;
 };
 

@@ -10,6 +10,7 @@ ILoggerServer& CDeferredLogger::Release() {
   std::lock_guard<std::recursive_mutex> hold(lock_);
   if (ILoggerServer* real = real_.load()) return *real;
   ILoggerServer& real = make_();
+  if (routeKept_) real.SetUploadRoute(route_);
   // by index: what making the logger sent was kept too, at the end
   for (size_t i = 0; i < kept_.size(); ++i) {
     Record record = std::move(kept_[i]);
@@ -123,6 +124,16 @@ void CDeferredLogger::SetStringProperty(const std::string& key, const std::strin
     return;
   }
   real_.load()->SetStringProperty(key, value);
+}
+
+void CDeferredLogger::SetUploadRoute(const SdkRoute& route) {
+  std::lock_guard<std::recursive_mutex> hold(lock_);
+  if (ILoggerServer* real = real_.load()) {
+    real->SetUploadRoute(route);
+    return;
+  }
+  route_ = route;
+  routeKept_ = true;
 }
 
 // what needs the SDK's answer releases first

@@ -6,7 +6,8 @@
 // makes the real logger, hands it everything kept, in that order, and from
 // then on every call passes straight through. A call that needs the SDK's
 // answer (the machine id, a URL opened, a program started, the SDK released)
-// releases first. So the SDK sees the same records in the same order as if
+// releases first. The upload route is not a record: the latest one is
+// handed over first. So the SDK sees the same records in the same order as if
 // it had been there from the start.
 //
 // Safe for any thread; records sent while another thread releases wait and
@@ -69,6 +70,9 @@ class CDeferredLogger : public ILoggerServer {
                       const std::string& parameters,
                       const std::string& directory,
                       int show) override;
+  // the latest route before the release is given to the real logger first,
+  // before the kept records, so that its uploads take it from the start
+  void SetUploadRoute(const SdkRoute& route) override;
 
  private:
   using Record = std::function<void(ILoggerServer&)>;
@@ -85,6 +89,8 @@ class CDeferredLogger : public ILoggerServer {
   std::atomic<ILoggerServer*> real_{nullptr};
   std::vector<Record> kept_;
   std::map<std::thread::id, Event> properties_;
+  bool routeKept_ = false;
+  SdkRoute route_;
 };
 
 }  // namespace orvane

@@ -14,6 +14,17 @@
 
 namespace orvane {
 
+// How the SDK's uploads reach their host: the routes the installer found to
+// work (an HTTP proxy asked with CONNECT, the own resolver's server). The
+// values are those of net's ProxySettings and ResolverSettings.
+struct SdkRoute {
+  int proxyType = 0;  // 0 direct, 1 HTTP proxy
+  std::string proxyHost;
+  int proxyPort = 0;
+  int resolverMode = 0;  // 0 the system resolver, 1 the own one
+  std::string dnsServer;
+};
+
 class ILoggerServer : public IEventSink {
  public:
   // the whole sequence for one event, on the calling thread's properties
@@ -66,6 +77,9 @@ class ILoggerServer : public IEventSink {
                               const std::string& directory,
                               int show) = 0;
   virtual ~ILoggerServer() = default;
+  // our own, after the SDK interface's operations: the uploads follow these
+  // routes from now on, when the SDK takes them (qlxSetNetRoute)
+  virtual void SetUploadRoute(const SdkRoute&) {}
 };
 
 // Where the SDK comes from and where it reports to. The defaults are the
@@ -88,6 +102,11 @@ struct SdkSettings {
 class CLoggerServer : public ILoggerServer {
  public:
   static CLoggerServer& GetInstance();
+  // The end of telemetry for the process, when GetInstance built the logger:
+  // nothing more is recorded, the SDK gets its last upload (qlxFree, bounded
+  // by the SDK) and a release under way is waited for, 3 s at most. For an
+  // exit that does not run the static destructors.
+  static void ShutdownInstance();
 
   explicit CLoggerServer(const SdkSettings& settings);
   ~CLoggerServer() override;
@@ -124,6 +143,7 @@ class CLoggerServer : public ILoggerServer {
                       const std::string& parameters,
                       const std::string& directory,
                       int show) override;
+  void SetUploadRoute(const SdkRoute& route) override;
 
   // the last SDK error that was swallowed ("" when none), for diagnosis
   std::string LastSdkError() const;

@@ -3,9 +3,12 @@
 #include <time.h>
 
 #include <atomic>
+#include <memory>
+#include <vector>
 
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/Handles.h"
 #include "platform/StringConv.h"
 #include "platform/XMutex.h"
 #include "telemetry/EventId.h"
@@ -20,6 +23,24 @@ namespace {
 // the process-wide event counter of the event ids, used under the logger lock
 uint32_t g_eventCounter = 0;
 
+std::atomic<CLoggerServer*> g_instance{nullptr};
+
+// how long the end of the process waits for a release still under way
+constexpr DWORD kReleaseWaitMs = 3000;
+
+// qlxFree of a released handle, on a thread of its own: it waits for the
+// SDK's last upload, which no caller of ReleaseSdk may wait for
+struct PendingFree {
+  QlxFreeFn free;
+  QlxHandle handle;
+};
+
+DWORD WINAPI FreeOnItsOwn(void* arg) {
+  std::unique_ptr<PendingFree> pending(static_cast<PendingFree*>(arg));
+  pending->free(pending->handle);
+  return 0;
+}
+
 }  // namespace
 
 struct CLoggerServer::Impl {
@@ -33,6 +54,22 @@ struct CLoggerServer::Impl {
   std::atomic<bool> configured{false};
   PerThreadProperties properties;
   std::string lastError;
+  SdkRoute route;
+  bool routeSet = false;
+  // the threads of released handles whose qlxFree may still run
+  std::vector<UniqueHandle> releases;
+  bool shutDown = false;
+
+  // takes the handle out under the lock: no record is written from here on
+  QlxHandle TakeHandle() {
+    CoreExports* core = sdk.core.get();
+    if (!core || !core->handle) return nullptr;
+    QlxHandle h = core->handle;
+    core->handle = nullptr;
+    return h;
+  }
+
+  void Shutdown();
 
   static void OnCrash(void* context, const wchar_t* dumpPath);
 
@@ -40,6 +77,14 @@ struct CLoggerServer::Impl {
     ConfigureSdk(settings, sdk.core.get(), &Impl::OnCrash, owner);
     crashHandlerSet = settings.crashReport && sdk.core->enableCrashReport;
     configured = true;
+    ApplyRoute();
+  }
+
+  // the routes the installer found, once it found any; the lock is held
+  void ApplyRoute() {
+    if (!routeSet || !configured || !sdk.core || !sdk.core->setNetRoute) return;
+    sdk.core->setNetRoute(route.proxyType, route.proxyHost.c_str(), route.proxyPort,
+                          route.resolverMode, route.dnsServer.c_str());
   }
 
   const MiscExports* Misc() const { return configured ? sdk.misc.get() : nullptr; }
@@ -76,7 +121,12 @@ void WriteText(const CollectorExports& c,
 
 CLoggerServer& CLoggerServer::GetInstance() {
   static CLoggerServer logger{SdkSettings()};
+  g_instance = &logger;
   return logger;
+}
+
+void CLoggerServer::ShutdownInstance() {
+  if (CLoggerServer* logger = g_instance.load()) logger->impl_->Shutdown();
 }
 
 CLoggerServer::CLoggerServer(const SdkSettings& settings) : impl_(std::make_unique<Impl>()) {
@@ -100,13 +150,33 @@ CLoggerServer::CLoggerServer(const SdkSettings& settings) : impl_(std::make_uniq
 }
 
 CLoggerServer::~CLoggerServer() {
-  XMutexLock hold(impl_->lock);
-  CoreExports* core = impl_->sdk.core.get();
-  if (!core) return;
-  // the module outlives this object; its crash report must not call back here
-  if (impl_->crashHandlerSet) core->enableCrashReport(nullptr, nullptr);
-  if (core->handle && core->free) core->free(core->handle);
-  core->handle = nullptr;
+  impl_->Shutdown();
+}
+
+void CLoggerServer::Impl::Shutdown() {
+  QlxHandle handle = nullptr;
+  QlxFreeFn freeFn = nullptr;
+  std::vector<UniqueHandle> running;
+  {
+    XMutexLock hold(lock);
+    if (shutDown) return;
+    shutDown = true;
+    CoreExports* core = sdk.core.get();
+    if (!core) return;
+    // the module outlives this object; its crash report must not call back here
+    if (crashHandlerSet) core->enableCrashReport(nullptr, nullptr);
+    freeFn = core->free;
+    handle = TakeHandle();
+    running = std::move(releases);
+  }
+  // the SDK's last upload, bounded by the SDK; outside the lock, so that a
+  // worker's event meanwhile returns at once instead of waiting for it
+  if (handle && freeFn) freeFn(handle);
+  std::vector<HANDLE> waits;
+  for (const UniqueHandle& h : running)
+    waits.push_back(h.get());
+  if (!waits.empty())
+    ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), TRUE, kReleaseWaitMs);
 }
 
 void CLoggerServer::Impl::OnCrash(void* context, const wchar_t* dumpPath) {
@@ -246,13 +316,24 @@ bool CLoggerServer::InitSdk() {
   return false;
 }
 
+// The handle is dropped under the lock, so nothing recorded from here on
+// reaches the SDK; without qlxFree it is dropped all the same. qlxFree
+// itself waits for the SDK's last upload of what was recorded before, so it
+// runs on a thread of its own: the caller is the UI thread, and no caller
+// waits on the network.
 bool CLoggerServer::ReleaseSdk() {
   XMutexLock hold(impl_->lock);
   CoreExports* core = impl_->sdk.core.get();
-  if (core && core->handle) {
-    if (core->free) core->free(core->handle);
-    // without qlxFree the handle is dropped all the same: nothing more may be sent
-    core->handle = nullptr;
+  QlxHandle handle = impl_->TakeHandle();
+  if (!handle || !core->free) return true;
+  auto pending = std::make_unique<PendingFree>(PendingFree{core->free, handle});
+  UniqueHandle thread(::CreateThread(nullptr, 0, &FreeOnItsOwn, pending.get(), 0, nullptr));
+  if (thread) {
+    pending.release();  // the thread's now
+    impl_->releases.push_back(std::move(thread));
+  } else {
+    // no thread to spare: freed here, as before
+    core->free(handle);
   }
   return true;
 }
@@ -271,6 +352,13 @@ int CLoggerServer::ShellExecAsUser(const std::string& verb,
   ShellExecAsUserFn fn = impl_->UserLaunch();
   if (!fn || verb.empty() || file.empty()) return 0;
   return fn(verb.c_str(), file.c_str(), parameters.c_str(), directory.c_str(), show);
+}
+
+void CLoggerServer::SetUploadRoute(const SdkRoute& route) {
+  XMutexLock hold(impl_->lock);
+  impl_->route = route;
+  impl_->routeSet = true;
+  impl_->ApplyRoute();
 }
 
 std::string CLoggerServer::LastSdkError() const {

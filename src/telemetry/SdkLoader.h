@@ -36,6 +36,8 @@ struct CoreExports {
   QlxFreeFn free = nullptr;
   QlxSetNetProtocolFn setNetProtocol = nullptr;
   QlxSetURLVersionFn setUrlVersion = nullptr;
+  // our own builds' export, absent from others
+  QlxSetNetRouteFn setNetRoute = nullptr;
 };
 
 struct CollectorExports {

@@ -43,6 +43,7 @@ std::unique_ptr<CoreExports> ResolveCore(HMODULE m) {
   Resolve(m, "qlxFree", &core->free);
   Resolve(m, "qlxSetNetProtocol", &core->setNetProtocol);
   Resolve(m, "qlxSetURLVersion", &core->setUrlVersion);
+  Resolve(m, "qlxSetNetRoute", &core->setNetRoute);
   return core;
 }
 

@@ -64,7 +64,7 @@ bool CButtonResource::Draw(HDC dc) {
   StyleFont font = CreateStyleFont(s, UiScale());
   FloatRect layout = ToFloatRect(rect_);
   if (image) {
-    DrawPicture(g.get(), image, stateImageRect_);
+    DrawCachedPicture(statePicture_, dc, g.get(), image, stateImageRect_);
     layout = CaptionBesideImage(rect_, stateImageRect_.width(), s.iconPosition == 1);
   }
   DrawStyledText(g.get(), caption_, font, format.get(), layout, s.textColor);

@@ -33,6 +33,7 @@ class CButtonResource : public CImageResource {
 
   Gdiplus::GpImage* images_[4] = {};
   IntRect stateImageRect_;
+  CachedBitmap statePicture_;
   std::wstring caption_;
 };
 

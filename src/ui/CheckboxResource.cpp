@@ -68,7 +68,7 @@ bool CCheckboxResource::Draw(HDC dc) {
   const FloatRect layout =
       CaptionBesideImage(rect_, image ? checkRect_.width() : 0, s.iconPosition == 1);
   DrawStyledText(g.get(), caption_, font, format.get(), layout, s.textColor);
-  DrawPicture(g.get(), image, checkRect_);
+  DrawCachedPicture(checkPicture_, dc, g.get(), image, checkRect_);
   return true;
 }
 

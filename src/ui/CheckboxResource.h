@@ -35,6 +35,7 @@ class CCheckboxResource : public CImageResource {
   Gdiplus::GpImage* selectedImage_;
   Gdiplus::GpImage* deselectedImage_;
   IntRect checkRect_;
+  CachedBitmap checkPicture_;
   int32_t selected_ = 1;
   std::wstring caption_;
 };

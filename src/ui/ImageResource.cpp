@@ -16,16 +16,58 @@ const WidgetStyle& CImageResource::CurrentStyle() const {
   return styles_[state_];
 }
 
+namespace {
+
+// below this many pixels a base is cheap enough to draw directly
+constexpr int32_t kCacheMinArea = 64 * 64;
+
+uint64_t Pair(int64_t high, int64_t low) {
+  return (static_cast<uint64_t>(static_cast<uint32_t>(high)) << 32) | static_cast<uint32_t>(low);
+}
+
+}  // namespace
+
+void CImageResource::PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t originY) {
+  const WidgetStyle& s = CurrentStyle();
+  const double scale = UiScale();
+  const IntRect at{rect_.left - originX, rect_.top - originY, rect_.right - originX,
+                   rect_.bottom - originY};
+  const IntRect picture{imageRect_.left - originX, imageRect_.top - originY,
+                        imageRect_.right - originX, imageRect_.bottom - originY};
+  const FloatRect box = ToFloatRect(at);
+  const int32_t radius = ScaledSize(s.cornerRadius, scale);
+  // a fully transparent fill leaves no trace
+  if ((s.backgroundColor >> 24) != 0) FillShape(g, s.backgroundColor, radius, box);
+  DrawPicture(g, image_, picture);
+  DrawBorderShape(g, s.borderColor, radius, ScaledSize(s.borderWidth, scale), box);
+}
+
 GdipGraphics CImageResource::DrawBase(HDC dc) {
   GdipGraphics g = CreateWidgetGraphics(dc);
   if (!g) return g;
   const WidgetStyle& s = CurrentStyle();
   const double scale = UiScale();
-  const FloatRect box = ToFloatRect(rect_);
-  const int32_t radius = ScaledSize(s.cornerRadius, scale);
-  FillShape(g.get(), s.backgroundColor, radius, box);
-  DrawPicture(g.get(), image_, imageRect_);
-  DrawBorderShape(g.get(), s.borderColor, radius, ScaledSize(s.borderWidth, scale), box);
+  const bool drawsNothing =
+      (s.backgroundColor >> 24) == 0 && !image_ && ScaledSize(s.borderWidth, scale) <= 0;
+  if (drawsNothing) return g;
+  const int64_t area = static_cast<int64_t>(rect_.width()) * rect_.height();
+  if (image_ || area >= kCacheMinArea) {
+    CacheKey key;
+    key.parts[0] = reinterpret_cast<uintptr_t>(image_);
+    key.parts[1] = Pair(styleGeneration_, state_);
+    key.parts[2] = Pair(imageRect_.left - rect_.left, imageRect_.top - rect_.top);
+    key.parts[3] = Pair(imageRect_.width(), imageRect_.height());
+    key.parts[4] = Pair(ScaledSize(s.cornerRadius, scale), ScaledSize(s.borderWidth, scale));
+    key.parts[5] = Pair(s.backgroundColor, s.borderColor);
+    const bool ready = base_.Ensure(
+        rect_.width(), rect_.height(), key,
+        [this](Gdiplus::GpGraphics* target) { PaintBase(target, rect_.left, rect_.top); });
+    if (ready) {
+      gp::GdipFlush(g.get(), Gdiplus::FlushIntentionSync);
+      if (base_.Blit(dc, rect_.left, rect_.top)) return g;
+    }
+  }
+  PaintBase(g.get(), 0, 0);
   return g;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ui/BaseResource.h"
+#include "ui/CachedBitmap.h"
 #include "ui/GdiplusHandles.h"
 #include "ui/WidgetStyle.h"
 
@@ -25,7 +26,11 @@ class CImageResource : public IBaseResource {
 
   int32_t state() const { return state_; }
   void SetState(int32_t state) { state_ = state; }
-  WidgetStyle& style(int32_t state) { return styles_[state]; }
+  // a record to change; the cached look is drawn again afterwards
+  WidgetStyle& style(int32_t state) {
+    ++styleGeneration_;
+    return styles_[state];
+  }
   // logical pixels added on each side by SetRect (negative shrinks)
   void SetOutsets(int32_t x, int32_t y) {
     outsetX_ = x;
@@ -38,7 +43,9 @@ class CImageResource : public IBaseResource {
   // the record of the current state; a default one for a state outside 0..3
   const WidgetStyle& CurrentStyle() const;
   // background, picture and border; returns the graphics for the caller's
-  // next steps (empty when GDI+ could not draw on the DC)
+  // next steps (empty when GDI+ could not draw on the DC). A base with a
+  // picture, or a large one, is rendered once per look and size and then
+  // copied (see CachedBitmap).
   GdipGraphics DrawBase(HDC dc);
 
   int32_t state_ = kStateNormal;
@@ -48,9 +55,13 @@ class CImageResource : public IBaseResource {
   double aspect_ = 0;
   Gdiplus::GpImage* image_ = nullptr;
   IntRect imageRect_;
+  uint32_t styleGeneration_ = 0;  // changes whenever a style may have changed
+  CachedBitmap base_;             // what DrawBase drew, at the size of rect_
 
  private:
   void FitImage();
+  // fill, picture and border with the widget's top-left corner at origin
+  void PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t originY);
 };
 
 }  // namespace orvane

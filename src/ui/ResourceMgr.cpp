@@ -15,8 +15,11 @@ namespace {
 
 constexpr int kSkinResourceId = 103;
 constexpr wchar_t kSkinResourceType[] = L"BinarySystem";
-// the count the images folder is checked against; the stored skin holds 18
-constexpr size_t kExpectedImageCount = 15;
+// the files of the stored skin (resources/skin, checked by the build's
+// check-skin-archive.py): a folder with another count is not the whole skin.
+// Checking against any other number reported a missing resource on every
+// start, which hid the starts where one was really missing.
+constexpr size_t kExpectedImageCount = 18;
 
 constexpr char kMissingResource[] = "获取指定资源失败";
 constexpr char kUnpackFailed[] = "资源解压失败";

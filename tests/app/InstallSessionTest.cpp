@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/InstallSettings.h"
 #include "app/WindowMessages.h"
 #include "config/ProductIdentity.h"
+#include "net/ConnectionRoutes.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
@@ -54,7 +57,12 @@ class FakeServices : public IStartupServices {
     return logger;
   }
   std::wstring ProductVersion() override { return version; }
-  bool StartPackageQuery() override { return packageQueryOk; }
+  // what else happens while the package query starts
+  std::function<void()> onPackageQuery;
+  bool StartPackageQuery() override {
+    if (onPackageQuery) onPackageQuery();
+    return packageQueryOk;
+  }
   bool StartServerQuery(const std::string& channel) override {
     channelSeen = channel;
     return serverQueryOk;
@@ -121,6 +129,31 @@ TEST(InstallSession, TheSdkComesAfterTheFirstPaintAndNothingChangesItsOrder) {
   EXPECT_EQ(lines[3], "event vFromWindow {page=1}");
   EXPECT_EQ(lines[4], kQuitReport);
   EXPECT_EQ(lines[5], kQuitEvent);
+}
+
+// The run's own connections fall back to a proxy (here while the package
+// query starts): from then on the SDK's uploads take that route too. The SDK
+// is made after the first paint, so it gets the route of that moment, not
+// the steps before. After the run nobody follows the routes any more.
+TEST(InstallSession, TheSdksUploadsFollowTheRoutesTheRunFinds) {
+  ProcessRoutes().Reset();
+  FakeServices services;
+  ScopedLoggerOverride events(&services.logger);  // the fallback's own event
+  services.onPackageQuery = [] {
+    ProcessRoutes().RecordProxyFallback({kProxyHttpTunnel, "proxy.test", 3128});
+    ProcessRoutes().RecordResolverFallback({kOwnResolver, "127.0.0.53"});
+  };
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  EXPECT_EQ(services.logger.Routes(),
+            std::vector<std::string>{"1 proxy.test:3128 1 127.0.0.53"});
+  ProcessRoutes().RecordResolverFallback({kOwnResolver, "127.0.0.54"});
+  EXPECT_EQ(services.logger.Routes().size(), 1u);
+
+  // a run that starts with routes found already hands them over at once
+  FakeServices second;
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), second), 0);
+  EXPECT_EQ(second.logger.Routes(), std::vector<std::string>{"1 proxy.test:3128 1 127.0.0.54"});
+  ProcessRoutes().Reset();
 }
 
 TEST(InstallSession, ChannelComesFromTheFileNameUnlessTheVersionNamesOne) {

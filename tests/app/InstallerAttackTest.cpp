@@ -82,7 +82,7 @@ TEST_F(InstallerAttack, PlantedSystemDllsBesideItAreNeverLoaded) {
   NativeDllsPreferred native(L"KestrelVaultSetup.exe", planted);
 
   std::vector<std::wstring> modules;
-  ExpectNormalRun(installer.RunAndClose([&] { modules = ModulesOf(InstallerProcessId()); }));
+  ExpectNormalRun(installer, [&] { modules = ModulesOf(InstallerProcessId()); });
   EXPECT_EQ(LoadedMarkers(installer.folder()), std::vector<std::wstring>{});
   // what it did load under those names came from the system folder
   ASSERT_FALSE(modules.empty()) << "no module list of the running installer";
@@ -112,7 +112,7 @@ TEST_F(InstallerAttack, UsersOwnFolderAtTheProbePlaceIsKept) {
   ASSERT_TRUE(CreateDirectories(L"C:\\OrvanePkg\\photos"));
   WriteFileBytes(L"C:\\OrvanePkg\\photos\\mine.jpg", "the user's own file");
   DownloadedInstaller installer(ORVANE_INSTALLER_EXE);
-  ExpectNormalRun(installer.RunAndClose());
+  ExpectNormalRun(installer);
   EXPECT_EQ(ReadFileBytes(L"C:\\OrvanePkg\\photos\\mine.jpg"), "the user's own file");
   DeleteTree(L"C:\\OrvanePkg");
 }
@@ -122,7 +122,7 @@ TEST_F(InstallerAttack, LeavesNoWorkingFolderBehind) {
   const std::set<std::wstring> before = WorkingFolders();
   DownloadedInstaller installer(ORVANE_INSTALLER_EXE);
   std::set<std::wstring> during;
-  ExpectNormalRun(installer.RunAndClose([&] { during = WorkingFolders(); }));
+  ExpectNormalRun(installer, [&] { during = WorkingFolders(); });
   std::vector<std::wstring> made;
   std::set_difference(during.begin(), during.end(), before.begin(), before.end(),
                       std::back_inserter(made));

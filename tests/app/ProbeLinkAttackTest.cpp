@@ -18,7 +18,7 @@ TEST(InstallerLinkAttack, LinkAtTheProbePlaceIsNotFollowed) {
   DeleteTree(QlxFolder());
   ASSERT_TRUE(FileExists(L"C:\\OrvanePkg\\keep.txt"));  // the link leads there
   DownloadedInstaller installer(ORVANE_INSTALLER_EXE);
-  ExpectNormalRun(installer.RunAndClose());
+  ExpectNormalRun(installer);
   EXPECT_EQ(ReadFileBytes(HostPath(ORVANE_LINK_TARGETS) + L"\\probe\\keep.txt"),
             "not yours to delete\n");
 }

@@ -115,6 +115,32 @@ TEST(ReadRangeAnswer, OnlyTheAskedRangeIsData) {
             "/dl/x.exe");
 }
 
+// The total of a range answer against the size the probe found: a range of
+// a file of another size is a range of another file (the package was
+// replaced between the probe and the download).
+TEST(ReadRangeAnswer, TheTotalMustBeThePackagesSize) {
+  struct Case {
+    const char* contentRange;
+    int64_t packageSize;
+    RangeAnswer::Kind kind;
+  } cases[] = {
+      {"bytes 500-999/1000", 1000, RangeAnswer::kData},
+      {"bytes 500-999/1001", 1000, RangeAnswer::kRejected},
+      {"bytes 500-999/999", 1000, RangeAnswer::kRejected},
+      {"bytes 500-999/5000000000", 1000, RangeAnswer::kRejected},
+      // a server that does not know the total: nothing to compare
+      {"bytes 500-999/*", 1000, RangeAnswer::kData},
+      // a worker whose owner does not know the size
+      {"bytes 500-999/1001", -1, RangeAnswer::kData},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.contentRange) + " against " + std::to_string(c.packageSize));
+    std::string head = std::string("HTTP/1.1 206 Partial Content\r\nContent-Range: ") +
+                       c.contentRange + "\r\nContent-Length: 500";
+    EXPECT_EQ(ReadRangeAnswer(head, 500, c.packageSize).kind, c.kind);
+  }
+}
+
 TEST(ParseContentRange, Forms) {
   int64_t a = -1, b = -1;
   EXPECT_TRUE(ParseContentRange("bytes 0-4/10", &a, &b));
@@ -122,6 +148,13 @@ TEST(ParseContentRange, Forms) {
   EXPECT_EQ(b, 4);
   EXPECT_TRUE(ParseContentRange("bytes 5000000000-5000000001/*", &a, &b));
   EXPECT_EQ(a, 5000000000LL);
+  int64_t total = 0;
+  EXPECT_TRUE(ParseContentRange("bytes 0-4/10", &a, &b, &total));
+  EXPECT_EQ(total, 10);
+  EXPECT_TRUE(ParseContentRange("bytes 0-4/*", &a, &b, &total));
+  EXPECT_EQ(total, -1);
+  EXPECT_TRUE(ParseContentRange("bytes 0-4/5000000000", &a, &b, &total));
+  EXPECT_EQ(total, 5000000000LL);
   for (const char* bad : {"bytes 5-4/10", "bytes -4/10", "bytes 4-/10", "bytes */10", "0-4/10",
                           "bytes 1-2", "bytes 99999999999999999999-1/2"}) {
     EXPECT_FALSE(ParseContentRange(bad, &a, &b)) << bad;

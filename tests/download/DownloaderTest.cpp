@@ -10,6 +10,7 @@
 #include "DownloadTestSupport.h"
 #include "Pattern.h"
 #include "download/DownloadRules.h"
+#include "platform/BasedProcess.h"
 #include "platform/FileSystem.h"
 #include "platform/Md5.h"
 #include "platform/SystemInfo.h"
@@ -270,6 +271,79 @@ TEST(Downloader, UsedRememberedPackageIsHeldAsItWasChecked) {
   EXPECT_TRUE(CanWrite(remembered.path));
 }
 
+bool CanOpenForDelete(const std::wstring& path) {
+  UniqueHandle h(::CreateFileW(path.c_str(), DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, 0, nullptr));
+  return static_cast<bool>(h);
+}
+
+// from the MD5 check until the installer has started nothing may change the
+// package; a package checked again after that must still be the same
+TEST(Downloader, PackageIsHeldFromItsCheckUntilReleased) {
+  DownloadWorld world;
+  const int64_t size = 1000;
+  world.pkg.md5 = Md5Hex(Pattern(size));
+  DownloaderPtr d(CreateDownloader(FaultUrl("ok", UniqueTag(), size)));
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  const std::wstring path = d->GetFilePath();
+  EXPECT_FALSE(CanWrite(path));
+  EXPECT_FALSE(CanOpenForDelete(path));
+  EXPECT_FALSE(::DeleteFileW(path.c_str()));
+  EXPECT_FALSE(::MoveFileW(path.c_str(), (path + L".old").c_str()));
+  EXPECT_EQ(ReadFileBytes(path), Pattern(size)) << "others may still read it";
+  EXPECT_TRUE(d->HoldPackage()) << "still held since the check";
+  d->ReleasePackage();
+  EXPECT_TRUE(CanWrite(path));
+
+  // a retry starts it again: checked once more through a new hold
+  EXPECT_TRUE(d->HoldPackage());
+  EXPECT_FALSE(CanWrite(path));
+  d->ReleasePackage();
+  std::string changed = Pattern(size);
+  changed[500] ^= 1;
+  WriteFileBytes(path, changed);
+  EXPECT_FALSE(d->HoldPackage()) << "a changed package is not started";
+  EXPECT_TRUE(CanWrite(path)) << "and not held";
+  EXPECT_EQ(d->Poll(), CDownloader::kFailed);
+  // the next start downloads it anew
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_EQ(ReadFileBytes(path), Pattern(size));
+  EXPECT_TRUE(d->HoldPackage());
+}
+
+TEST(Downloader, RememberedPackageIsCheckedWhenHeld) {
+  DownloadWorld world;
+  RememberedPackage remembered(world);
+  world.pkg.version = "2.1.4";
+  world.pkg.urls = {FaultUrl("ok", UniqueTag(), 1000)};
+  DownloaderPtr d(CreateDownloader());
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  ASSERT_EQ(d->GetFilePath(), remembered.path);
+  EXPECT_TRUE(d->HoldPackage());
+  EXPECT_FALSE(CanWrite(remembered.path));
+  {
+    // the held package still starts (the stand-in exits with its argument)
+    COrvaneBasedProcess process(L"\"" + remembered.path + L"\" 3");
+    ASSERT_TRUE(process.Run());
+    EXPECT_EQ(WaitExitCode(process.process(), 20000), 3);
+  }
+  d->ReleasePackage();
+  std::string bytes = ReadFileBytes(remembered.path);
+  bytes.back() ^= 1;
+  WriteFileBytes(remembered.path, bytes);
+  EXPECT_FALSE(d->HoldPackage());
+  EXPECT_TRUE(world.settings.path.empty()) << "forgotten";
+  // the next start downloads the package instead
+  ASSERT_TRUE(d->Start());
+  ASSERT_EQ(PollToEnd(*d), CDownloader::kFinished);
+  EXPECT_NE(d->GetFilePath(), remembered.path);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), Pattern(1000));
+}
+
 TEST(Downloader, OlderRememberedPackageIsDownloadedAnew) {
   DownloadWorld world;
   RememberedPackage remembered(world);
@@ -317,6 +391,27 @@ TEST(Downloader, FailedProbeFallsBackToTheRememberedPackage) {
   }
 }
 
+// The package is replaced between the probe and the download: every range
+// answer names a total one byte longer. Nothing of the other file is
+// assembled, and without an MD5 to check nothing is remembered either.
+TEST(Downloader, APackageReplacedAfterItsProbeIsNeitherAssembledNorRemembered) {
+  DownloadWorld world;
+  std::string tag = UniqueTag();
+  const int64_t size = 1000;
+  DownloaderPtr d(CreateDownloader(FaultUrl("replaced", tag, size)));
+  ASSERT_TRUE(d->Start());
+  EXPECT_EQ(PollToEnd(*d, 120000), CDownloader::kFailed);
+  EXPECT_EQ(d->GetProgress(), 0);
+  EXPECT_EQ(ReadFileBytes(d->GetFilePath()), std::string(size, '\0'));
+  EXPECT_TRUE(world.settings.path.empty());
+  std::vector<std::string> log = FaultLog(tag);
+  // the HEAD, then 20 answers refused per range
+  ASSERT_EQ(log.size(), 41u);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=0-499"), 20);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "GET bytes=500-999"), 20);
+  EXPECT_EQ(world.Events(), (std::vector<std::string>{kStart, kTooManyRetries, kTooManyRetries}));
+}
+
 TEST(Downloader, ReleaseWhileAWorkerWaitsForData) {
   DownloadWorld world;
   std::string tag = UniqueTag();
@@ -326,6 +421,12 @@ TEST(Downloader, ReleaseWhileAWorkerWaitsForData) {
     EXPECT_EQ(d->Poll(), CDownloader::kRunning);
     Sleep(50);
   }
+  // the probe's HEAD and both workers' requests arrived: both wait for data
+  std::vector<std::string> log = FaultLog(tag);
+  std::sort(log.begin(), log.end());
+  ASSERT_EQ(log, (std::vector<std::string>{"GET bytes=0-49999", "GET bytes=50000-99999", "HEAD"}));
+  Sleep(300);
+  EXPECT_EQ(d->Poll(), CDownloader::kRunning);
   DWORD begin = GetTickCount();
   d.reset();
   EXPECT_LT(GetTickCount() - begin, 5000u);

@@ -8,6 +8,7 @@
 #include "download/DownloadRules.h"
 #include "platform/FileSystem.h"
 #include "platform/SystemInfo.h"
+#include "support/Guarded.h"
 
 namespace orvane::test {
 namespace {
@@ -202,8 +203,9 @@ TEST(UrlProbe, WaitsForThePackageInfoWhileTheNetworkAnswers) {
   RecordingOwner owner;
   QueryUrlInfoThread probe("", &owner);
   probe.Resume();
-  while (world.pkg.statusCalls < 5)
-    Sleep(5);
+  // the probe asks, checks the network, and asks again
+  ASSERT_TRUE(WaitUntil([&] { return world.pkg.statusCalls >= 5; }, 30.0))
+      << "the probe asked for the package info " << world.pkg.statusCalls << " times";
   world.pkg.status = 1;
   ASSERT_TRUE(probe.Join(60000));
   EXPECT_EQ(owner.got.urls, world.pkg.urls);

@@ -18,7 +18,7 @@ the test prefix).
         app.edit_text(5)                             # the text of the main window's edit field
         app.pixel(217 + 4, 255 + 4)                  # RGB at logical pixels, as an int
         app.screenshot("begin-100")                  # PNG under build/screenshots/
-        app.records()                                # this run's journal records (dicts)
+        app.records()                                # what this run recorded (dicts)
         app.events("vInstallPage")                   # ... only those events
         app.operations()                             # [(page code, control code), ...]
         app.config()                                 # config.ini as {section: {key: value}}
@@ -70,6 +70,8 @@ class Build:
         self.installer = os.path.join(self.dir, "KestrelVaultSetup.exe")
         self.wintool = os.path.join(self.dir, "tests", "e2e", "wintool.exe")
         self.peers = os.path.join(self.dir, "peers")
+        # what the analytics sink stored (peer analytics)
+        self.sink_records = os.path.join(self.peers, "analytics", "records.jsonl")
         self.screenshots = os.path.join(self.dir, "screenshots")
 
     def wine(self, *args, check=True):
@@ -151,7 +153,10 @@ class Installer:
         self.process = None
         self.exit_code = None
         self.journal_path = os.path.join(build.cache_root(), "Qlx", "Qlx.journal")
-        self.journal_start = 0
+        self.sink_path = build.sink_records
+        self.recorded_before = set()
+        self.pid = None
+        self.folders_before = working_folders(build.prefix)
         self.urls_path = os.path.join(self.scratch, "opened-urls.txt")
 
     def __enter__(self):
@@ -161,6 +166,10 @@ class Installer:
         if self.process and self.process.poll() is None:
             self.process.kill()
             self.process.wait()
+        # a killed installer leaves its working folder: the next run, and
+        # the next test run in this prefix, find the drives as this one did
+        for folder in working_folders(self.build.prefix) - self.folders_before:
+            shutil.rmtree(folder, ignore_errors=True)
         park_pointer()  # for the next test on the display
         self.build.wine("reg", "delete", BROWSER_KEY, "/v", "Browsers", "/f", check=False)
         shutil.rmtree(self.scratch, ignore_errors=True)
@@ -177,15 +186,23 @@ class Installer:
         os.chmod(recorder, 0o755)
         self.build.wine("reg", "add", BROWSER_KEY, "/v", "Browsers", "/t", "REG_SZ",
                         "/d", recorder, "/f")
-        if os.path.exists(self.journal_path):
-            self.journal_start = os.path.getsize(self.journal_path)
+        # one installer at a time (the tests hold the installer-session lock):
+        # working folders found now are those of runs that were killed
+        for folder in working_folders(self.build.prefix):
+            shutil.rmtree(folder, ignore_errors=True)
+        self.folders_before = working_folders(self.build.prefix)
+        self.recorded_before = recorded_uids(self.journal_path, self.sink_path)
+        self.pid = None
         park_pointer()
         self.process = subprocess.Popen([self.build.wine_run, self.build.prefix, self.path],
                                         stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.DEVNULL)
         # a first start in a fresh prefix takes longer
-        return self.wait_for(lambda: self.visible_window(MAIN_WND), "the main window",
-                             timeout=2 * self.TIMEOUT)
+        shown = self.wait_for(lambda: self.visible_window(MAIN_WND), "the main window",
+                              timeout=2 * self.TIMEOUT)
+        # the Windows process id that its records carry
+        self.pid = int(self.build.wine(self.build.wintool, "pid", MAIN_WND).split()[0])
+        return shown
 
     def running(self):
         return self.process is not None and self.process.poll() is None
@@ -298,20 +315,11 @@ class Installer:
     # -- what the installer wrote -------------------------------------------
 
     def records(self):
-        """this run's SDK journal records, in order"""
-        try:
-            with open(self.journal_path, "rb") as f:
-                f.seek(self.journal_start)
-                lines = f.read().split(b"\n")
-        except FileNotFoundError:
+        """what this run recorded through the SDK, in order (see recorded_records)"""
+        if self.pid is None:
             return []
-        out = []
-        for line in lines[:-1]:
-            try:
-                out.append(json.loads(line))
-            except ValueError:
-                pass
-        return out
+        return recorded_records(self.journal_path, self.sink_path, self.recorded_before,
+                                {self.pid})
 
     def events(self, name=None):
         """the event records, or those of one event"""
@@ -355,6 +363,54 @@ class Installer:
                 return [line.rstrip("\n") for line in f]
         except FileNotFoundError:
             return []
+
+
+def working_folders(prefix):
+    """the installer's per-run working folders at the drives' roots"""
+    return set(glob.glob(os.path.join(prefix, "drive_[cd]", "OrvanePkg_*")))
+
+
+def complete_lines(path):
+    """the lines of a file that end with a newline, as bytes"""
+    try:
+        with open(path, "rb") as f:
+            return f.read().split(b"\n")[:-1]
+    except FileNotFoundError:
+        return []
+
+
+def _recorded(journal_path, sink_path):
+    """(uid, record) of the sink's stored records, then of the journal's lines
+    that the sink does not hold: uploads go from the journal's front, so that
+    is journal order"""
+    out, seen = [], set()
+    for path in (sink_path, journal_path):
+        for line in complete_lines(path):
+            try:
+                record = json.loads(line)
+            except ValueError:
+                continue  # a line a killed writer left unfinished
+            uid = record.get("uid") if isinstance(record, dict) else None
+            if uid and uid not in seen:
+                seen.add(uid)
+                out.append((uid, record))
+    return out
+
+
+def recorded_uids(journal_path, sink_path):
+    """the uids of everything recorded so far"""
+    return {uid for uid, _ in _recorded(journal_path, sink_path)}
+
+
+def recorded_records(journal_path, sink_path, before=(), pids=None):
+    """What programs recorded through the SDK: the SDK drops the lines the
+    analytics sink acknowledged from its journal, so the records are those
+    the sink stored (records.jsonl) and the journal's lines not sent yet,
+    each once by uid, in journal order; without the uids in `before` (what
+    was there before a run), and only those of the Windows process ids in
+    `pids` unless it is None."""
+    return [r for uid, r in _recorded(journal_path, sink_path)
+            if uid not in before and (pids is None or r.get("pid") in pids)]
 
 
 def park_pointer():

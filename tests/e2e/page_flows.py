@@ -22,7 +22,9 @@ DISABLED = 0x6A748B
 RED = 0xFF4D4F
 BEGIN_WARN = "BeginChildCloseWnd"
 CUSTOM_WARN = "CustomeChildCloseWnd"
-PACKAGE = {"downloadUrl": "http://cdn.orvane.test/10284/install.exe", "size": 300000,
+# a download that stays at 50 % (the fault server), so that no failure
+# dialog of the progress page comes between a flow and its next step
+PACKAGE = {"downloadUrl": "http://127.0.0.17/half/pages/4000", "size": 4000,
            "md5": "0123456789abcdef0123456789abcdef", "versionCode": "2.0.0.1",
            "installationSize": 1048576}
 PRODUCT = "\\Orvane\\栖木工坊"
@@ -209,7 +211,7 @@ def flow_reinstall(app, sim, c, build):
 def flow_declined_plan(app, sim, c, build):
     """without the experience plan: "vJoinPlan" false and then nothing more,
     though the install completes; WM_CLOSE is ignored on the progress page"""
-    sim.set_scenario({})
+    sim.set_scenario({"package": {"data": PACKAGE}})
     app.start()
     app.click(530, 369)
     app.wait_for(lambda: app.edit_text(5), "the custom page")
@@ -296,6 +298,20 @@ def flow_finished(app, sim, c, build, fake_product):
         shutil.rmtree(product, ignore_errors=True)
 
 
+def forget_earlier_runs(build):
+    """What a flow that was ended early (by ctest's time limit, in an earlier
+    test run in this prefix) left: an installed product would turn the begin
+    page into page 0, its folders would change what D: holds."""
+    build.delete_uninstall_key()
+    drive_d = os.path.join(build.prefix, "drive_d")
+    for name in ("Product", "Tools", "Apps"):
+        shutil.rmtree(os.path.join(drive_d, name), ignore_errors=True)
+    try:
+        os.remove(os.path.join(drive_d, "afile.txt"))
+    except FileNotFoundError:
+        pass
+
+
 FLOWS = {
     "BeginPage": (flow_begin, "KestrelVaultSetup.exe"),
     "CustomPage": (flow_custom, "KestrelVaultSetup.exe"),
@@ -314,6 +330,7 @@ def main():
     args = p.parse_args()
     build = Build(args.build)
     flow, name = FLOWS[args.flow]
+    forget_earlier_runs(build)
     c = Checks()
     started = time.time()
     with Installer(build, name=name) as app:

@@ -3,6 +3,7 @@
 //
 //   wintool find CLASS            "x y width height visible" of the first
 //                                 top-level window of the class; exit 1 if none
+//   wintool pid CLASS             the id of the process that owns it
 //   wintool text CLASS ID         the text of its child control ID (UTF-8)
 //   wintool post CLASS MSG WPARAM LPARAM
 //                                 posts a message to it (numbers, 0x... allowed)
@@ -38,6 +39,12 @@ int main(int argc, char** argv) {
     ::GetWindowRect(window, &r);
     std::printf("%ld %ld %ld %ld %d\n", r.left, r.top, r.right - r.left, r.bottom - r.top,
                 ::IsWindowVisible(window) ? 1 : 0);
+    return 0;
+  }
+  if (command == "pid") {
+    DWORD id = 0;
+    ::GetWindowThreadProcessId(window, &id);
+    std::printf("%lu\n", id);
     return 0;
   }
   if (command == "text" && argc > 3) {

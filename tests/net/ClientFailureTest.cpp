@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <thread>
 
@@ -13,14 +15,19 @@
 #include "net/DnsAnswers.h"
 #include "net/FakeNetworkApi.h"
 #include "net/HttpWire.h"
+#include "net/NetWait.h"
 #include "net/PeerTest.h"
 #include "net/TCPHttp.h"
+#include "support/Guarded.h"
 #include "support/RecordingLogger.h"
 
 namespace orvane {
 namespace {
 
 using test::FailureOf;
+using test::Guarded;
+using test::RunGuarded;
+using test::WaitUntil;
 
 const char kHost[] = "api.orvane.test";
 const char kDirect[] = "127.0.0.10:80";
@@ -66,6 +73,8 @@ TEST_F(Client, ConnectFailureTexts) {
       {"proxy wait error", [](auto& a) { a.waitFails = true; }, "http=proxy.fake:8080",
        "Can't connect proxy server"},
       {"proxy refused", [](auto&) {}, "http=proxy.fake:8080", "Can't connect proxy server"},
+      {"proxy connect fails at once", [](auto& a) { a.failAtOnce = {kProxy}; },
+       "http=proxy.fake:8080", "Can't connect proxy server"},
       {"proxy name unknown", [](auto&) {}, "http=nowhere.fake:8080", "Can't connect proxy server"},
       {"blocking mode",
        [](auto& a) {
@@ -98,6 +107,110 @@ TEST_F(Client, DirectConnectIsTriedTwicePerAttempt) {
   EXPECT_EQ(FailureOf([&] { http.Connect(); }), "Connect failed");
   EXPECT_EQ(api_.connects, std::vector<std::string>(4, kDirect));
   EXPECT_TRUE(Events().empty());
+}
+
+// A connect that fails before anything is under way (what a DNS blocker's
+// 0.0.0.0 or a port of 0 gives on Windows): nothing is waited for.
+TEST_F(Client, ConnectThatFailsAtOnceWaitsForNothing) {
+  api_.failAtOnce = {kDirect};
+  CTCPHttp http(kHost, 80);
+  Guarded g = RunGuarded([&] { http.Connect(); }, [&] { http.Abort(); });
+  EXPECT_TRUE(g.endedInTime);
+  EXPECT_EQ(g.failure, "Connect failed");
+  EXPECT_EQ(api_.writableWaits, 0);
+  // two attempts, each with its second connect on the same socket
+  EXPECT_EQ(api_.connects, std::vector<std::string>(4, kDirect));
+}
+
+// A peer that never answers the connect: each attempt waits its deadline
+// once and fails, and a second connect after a time-out is not tried.
+TEST_F(Client, EveryConnectWaitHasADeadline) {
+  api_.silent = {kDirect};
+  CTCPHttp http(kHost, 80);
+  Guarded g = RunGuarded([&] { http.Connect(); }, [&] { http.Abort(); });
+  EXPECT_TRUE(g.endedInTime);
+  EXPECT_EQ(g.failure, "Connect failed");
+  EXPECT_EQ(api_.waitedMs, 2 * kConnectWaitMs);
+  EXPECT_EQ(api_.connects, std::vector<std::string>(2, kDirect));
+}
+
+// The system resolver gets no answer: Abort ends the wait at once; the
+// lookup is left to itself, and no fallback is tried or recorded.
+TEST_F(Client, AbortEndsAResolutionTheSystemDoesNotAnswer) {
+  api_.HoldLookups();
+  CTCPHttp http;
+  std::atomic<bool> done{false};
+  std::string failure;
+  std::thread worker([&] {
+    failure = FailureOf([&] { http.SetHostWithFallback(kHost, 80); });
+    done = true;
+  });
+  bool held = WaitUntil([&] { return api_.held() == 1; });
+  EXPECT_TRUE(held);
+  auto start = std::chrono::steady_clock::now();
+  http.Abort();
+  bool ended = WaitUntil([&] { return done.load(); });
+  double took = test::SecondsSince(start);
+  if (!ended) api_.Release();
+  worker.join();
+  EXPECT_TRUE(ended);
+  EXPECT_LT(took, 1.0);
+  EXPECT_EQ(failure, "user cancel");
+  EXPECT_EQ(api_.held(), held ? 1 : 0);  // still blocked, abandoned
+  api_.Drain();
+  EXPECT_EQ(ProcessRoutes().Resolver().mode, 0);
+  EXPECT_TRUE(api_.datagram.empty());
+  EXPECT_TRUE(Events().empty());
+}
+
+// The user's proxy configuration cannot be read (a script that never
+// arrives): Abort ends the connect all the same.
+TEST_F(Client, AbortEndsAProxyDiscoveryThatHangs) {
+  api_.HoldProxyDiscovery();
+  CTCPHttp http(kHost, 80);
+  std::atomic<bool> done{false};
+  std::string failure;
+  std::thread worker([&] {
+    failure = FailureOf([&] { http.Connect(); });
+    done = true;
+  });
+  EXPECT_TRUE(WaitUntil([&] { return api_.held() == 1; }));
+  auto start = std::chrono::steady_clock::now();
+  http.Abort();
+  bool ended = WaitUntil([&] { return done.load(); });
+  double took = test::SecondsSince(start);
+  if (!ended) api_.Release();
+  worker.join();
+  EXPECT_TRUE(ended);
+  EXPECT_LT(took, 1.0);
+  EXPECT_EQ(failure, "user cancel");
+  EXPECT_EQ(api_.connects.size(), 2u);  // the direct attempt only
+  api_.Drain();
+}
+
+// The own resolver's three seconds for an answer end at an Abort.
+TEST_F(Client, AbortEndsTheWaitForADnsAnswer) {
+  api_.answerWait = WaitResult::kTimeout;
+  api_.waitsTakeTime = true;
+  CTCPClient client;
+  client.set_resolver({1, "127.0.0.53"});
+  Guarded g = RunGuarded([&] { client.SetHost("dnsonly.orvane.test", 80); }, [] {}, 10.0);
+  // without an abort the whole wait
+  EXPECT_EQ(g.failure, "Can't resolve host name");
+  EXPECT_GE(g.seconds, 2.5);
+  std::atomic<bool> done{false};
+  std::string failure;
+  std::thread worker([&] {
+    failure = FailureOf([&] { client.SetHost("dnsonly.orvane.test", 80); });
+    done = true;
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  auto start = std::chrono::steady_clock::now();
+  client.Abort();
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }));
+  EXPECT_LT(test::SecondsSince(start), 1.0);
+  worker.join();
+  EXPECT_EQ(failure, "user cancel");
 }
 
 TEST_F(Client, ProxyFallbackParity) {

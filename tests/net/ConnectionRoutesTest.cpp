@@ -66,5 +66,25 @@ TEST(ProcessRoutesTest, ReportThroughTheProcessSink) {
   EXPECT_EQ(sink.names, std::vector<std::string>{"vNetworkCheck"});
 }
 
+// Whoever follows the routes (the SDK's uploads) hears both of them after
+// every fallback, reported or not, and nothing of a plain setting.
+TEST_F(Routes, TheListenerHearsEveryFallbackWithBothRoutes) {
+  std::vector<std::string> heard;
+  routes.SetListener([&](const ProxySettings& p, const ResolverSettings& r) {
+    heard.push_back(std::to_string(p.type) + " " + p.host + ":" + std::to_string(p.port) + " " +
+                    std::to_string(r.mode) + " " + r.server);
+  });
+  routes.SetProxy({kProxyHttpTunnel, "set.test", 1});
+  routes.RecordResolverFallback({kOwnResolver, "127.0.0.53"});
+  routes.RecordProxyFallback({kProxyHttpTunnel, "p.test", 3128});
+  routes.RecordProxyFallback({kProxyDirect, "", 0});  // not reported, still heard
+  EXPECT_EQ(heard, (std::vector<std::string>{"1 set.test:1 1 127.0.0.53",
+                                             "1 p.test:3128 1 127.0.0.53", "0 :0 1 127.0.0.53"}));
+  EXPECT_EQ(reported.size(), 2u);
+  routes.SetListener({});
+  routes.RecordResolverFallback({kOwnResolver, "127.0.0.54"});
+  EXPECT_EQ(heard.size(), 3u);
+}
+
 }  // namespace
 }  // namespace orvane

@@ -1,12 +1,22 @@
 // A scripted network stack for the tests: name lookups, DNS servers, TCP
 // connects and the bytes a peer sends are set up by the test; everything the
 // code does is logged.
+//
+// Lookups and proxy discovery run on threads of their own (NetWait.h) and
+// can be held: they then block like a system resolver that gets no answer,
+// until the test lets them go. A test that holds them lets them go and
+// waits for them (Drain) before the fake is destroyed.
 #pragma once
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "net/DnsMessage.h"
@@ -28,6 +38,11 @@ class FakeNetworkApi : public INetworkApi {
   bool failBlocking = false;
   std::set<std::string> listening;  // "a.b.c.d:port" that accept a connect
   std::set<std::string> silent;     // connects to these never complete
+  // connects to these fail before anything is under way (0.0.0.0, port 0,
+  // an unreachable network): a wait for them would never end
+  std::set<std::string> failAtOnce;
+  // a wait that times out takes its time, as select does
+  bool waitsTakeTime = false;
   bool waitFails = false;
   int pendingError = 0;     // else refused when not listening
   std::string incoming;     // what the peer sends, handed out in pieces
@@ -42,7 +57,9 @@ class FakeNetworkApi : public INetworkApi {
   std::string answer;
 
   // logged
-  std::vector<std::string> lookups;
+  std::vector<std::string> lookups;  // read it once no lookup runs any more
+  int writableWaits = 0;
+  int64_t waitedMs = 0;               // the time-outs of the waits that timed out
   std::vector<std::string> connects;  // "a.b.c.d:port"
   std::vector<std::string> timeouts;  // "recv 3000", "send 5000"
   std::string sent;
@@ -53,15 +70,46 @@ class FakeNetworkApi : public INetworkApi {
   int shutdowns = 0;
 
   bool LookupHost(const std::string& host, uint32_t* address) override {
-    lookups.push_back(host);
-    if (ParseIPv4(host, address)) return true;
-    auto it = hosts.find(host);
-    return it != hosts.end() && ParseIPv4(it->second, address);
+    Enter(hold_.lookups);
+    {
+      std::lock_guard<std::mutex> hold(hold_.lock);
+      lookups.push_back(host);
+    }
+    bool found = ParseIPv4(host, address);
+    if (!found) {
+      auto it = hosts.find(host);
+      found = it != hosts.end() && ParseIPv4(it->second, address);
+    }
+    Leave();
+    return found;
   }
   void UserProxy(const std::string&, ProxySettings* proxy) override {
+    Enter(hold_.proxy);
+    ++hold_.discoveries;
     proxy->type = kProxyDirect;
     ParseProxyList(proxyList, proxy);
+    Leave();
   }
+
+  // holds every lookup (proxy discovery) from now until Release
+  void HoldLookups() { hold_.lookups = true; }
+  void HoldProxyDiscovery() { hold_.proxy = true; }
+  // how many calls are held right now
+  int held() const { return hold_.held; }
+  void Release() {
+    std::lock_guard<std::mutex> hold(hold_.lock);
+    hold_.lookups = false;
+    hold_.proxy = false;
+    hold_.released.notify_all();
+  }
+  // releases the held calls and waits until no call runs any more
+  void Drain() {
+    Release();
+    while (hold_.inside > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  // how often the user's proxy configuration was read
+  int proxyDiscoveries() const { return hold_.discoveries; }
   bool DnsServers(std::vector<std::string>* servers) override {
     if (!dnsServersOk) return false;
     *servers = dnsServers;
@@ -73,16 +121,23 @@ class FakeNetworkApi : public INetworkApi {
   void Close(SocketId) override { ++closed; }
   void Shutdown(SocketId) override { ++shutdowns; }
   bool SetNonBlocking(SocketId, bool on) override { return on ? !failNonBlocking : !failBlocking; }
-  bool Connect(SocketId, uint32_t address, uint16_t port) override {
+  ConnectResult Connect(SocketId, uint32_t address, uint16_t port) override {
     target_ = FormatIPv4(address) + ":" + std::to_string(port);
     connects.push_back(target_);
-    return listening.count(target_) > 0;
+    if (listening.count(target_)) return ConnectResult::kConnected;
+    return failAtOnce.count(target_) ? ConnectResult::kFailed : ConnectResult::kPending;
   }
-  WaitResult WaitWritable(SocketId, int) override {
+  WaitResult WaitWritable(SocketId, int ms) override {
+    ++writableWaits;
     if (waitFails) return WaitResult::kError;
-    return silent.count(target_) ? WaitResult::kTimeout : WaitResult::kReady;
+    // after a connect that failed at once nothing is pending: select sees
+    // neither writability nor an error
+    if (silent.count(target_) || failAtOnce.count(target_)) return TimedOut(ms);
+    return WaitResult::kReady;
   }
-  WaitResult WaitReadable(SocketId, int) override { return answerWait; }
+  WaitResult WaitReadable(SocketId, int ms) override {
+    return answerWait == WaitResult::kTimeout ? TimedOut(ms) : answerWait;
+  }
   int PendingError(SocketId) override {
     if (pendingError) return pendingError;
     return listening.count(target_) ? 0 : 10061;
@@ -122,6 +177,36 @@ class FakeNetworkApi : public INetworkApi {
   size_t handedOut() const { return handedOut_; }
 
  private:
+  WaitResult TimedOut(int ms) {
+    waitedMs += ms;
+    if (waitsTakeTime) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    return WaitResult::kTimeout;
+  }
+  void Enter(const std::atomic<bool>& holding) {
+    ++hold_.inside;
+    std::unique_lock<std::mutex> hold(hold_.lock);
+    if (!holding) return;
+    ++hold_.held;
+    hold_.released.wait(hold, [&] { return !holding; });
+    --hold_.held;
+  }
+  void Leave() { --hold_.inside; }
+
+  // the calls on other threads; a copy of the fake starts with its own
+  struct HoldState {
+    HoldState() = default;
+    HoldState(const HoldState&) {}
+    HoldState& operator=(const HoldState&) { return *this; }
+    std::mutex lock;
+    std::condition_variable released;
+    std::atomic<bool> lookups{false};
+    std::atomic<bool> proxy{false};
+    std::atomic<int> held{0};
+    std::atomic<int> inside{0};
+    std::atomic<int> discoveries{0};
+  };
+  HoldState hold_;
+
   SocketId Open() {
     if (failOpen) return kNoSocket;
     return 100 + opened++;

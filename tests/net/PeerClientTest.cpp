@@ -46,6 +46,23 @@ TEST_F(Peers, NginxBodiesWithLengthAndChunked) {
   EXPECT_TRUE(Events().empty());
 }
 
+// a caller's own limit, against the announced length and the chunks sent
+TEST_F(Peers, BodyLimitOfTheCaller) {
+  const int64_t big = static_cast<int64_t>(test::BigBin().size());
+  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/big.bin", big),
+            test::BigBin());
+  EXPECT_EQ(FailureOf([big] {
+              CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/big.bin", big - 1);
+            }),
+            "Body too large");
+  EXPECT_EQ(CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/chunked.shtml", 12),
+            "Apart one\nB\n");
+  EXPECT_EQ(FailureOf([] {
+              CTCPHttp("cdn.orvane.test", 80).GetBody("cdn.orvane.test", "/chunked.shtml", 11);
+            }),
+            "Body too large");
+}
+
 TEST_F(Peers, NginxHead) {
   CTCPHttp http("cdn.orvane.test", 80);
   std::vector<std::string> lines;
@@ -171,6 +188,35 @@ TEST_F(Peers, NothingListeningIsConnectFailed) {
   CTCPHttp http("127.0.0.38", 80);
   EXPECT_EQ(FailureOf([&] { http.GetBody("", "/"); }), "Connect failed");
   EXPECT_EQ(http.connectFailures(), 1);
+}
+
+// What a DNS blocker answers (0.0.0.0) and what a port of 65536 becomes
+// (0): the connect fails before anything is pending, and no wait for it
+// may begin. A connect still running after 10 s is aborted, so that the
+// case fails instead of hanging.
+TEST_F(Peers, ConnectThatFailsAtOnceIsConnectFailedAtOnce) {
+  struct Case {
+    const char* host;
+    int port;
+  } cases[] = {{"0.0.0.0", 80}, {"127.0.0.1", 65536}, {"0.0.0.0", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.host) + ":" + std::to_string(c.port));
+    CTCPHttp http(c.host, c.port);
+    std::atomic<bool> done{false};
+    std::string failure;
+    std::thread worker([&] {
+      failure = FailureOf([&] { http.Connect(); });
+      done = true;
+    });
+    auto start = Clock::now();
+    while (!done && test::SecondsSince(start) < 10)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    double took = test::SecondsSince(start);
+    if (!done) http.Abort();
+    worker.join();
+    EXPECT_LT(took, 3.0);
+    EXPECT_EQ(failure, "Connect failed");
+  }
 }
 
 // another thread ends a receive that has no time-out

@@ -8,9 +8,13 @@
   midclose  a GET sends at most 700001 bytes of its range, then closes
   ignore    a GET is answered 200 with the whole file (Range ignored)
   otherrange a GET is answered 206 with a range one byte further on
+  replaced  HEAD tells the size; a GET is answered 206 with the asked range
+            of a file one byte longer (the package changed in between)
   stall     the first GET of a tag sends 100000 bytes, then nothing for 20 s;
             later GETs as ok
   hang      every GET sends 1000 bytes, then holds the connection open
+  half      every GET sends what its range holds of the file's first half,
+            then holds the connection open: a download stays at 50 %
   nolength  HEAD and GET without Content-Length
   head404   HEAD is answered 404, GET as ok
   silent    no answer at all; the connection is held for 60 s
@@ -94,12 +98,12 @@ def hold(conn, seconds):
         pass
 
 
-def send_range(conn, data, first, last, limit=None, content_range_first=None):
+def send_range(conn, data, first, last, limit=None, content_range_first=None, total=None):
     crf = first if content_range_first is None else content_range_first
     body = data[first:last + 1]
     head = (b"HTTP/1.1 206 Partial Content\r\nContent-Length: %d\r\n"
             b"Content-Range: bytes %d-%d/%d\r\nConnection: close\r\n\r\n"
-            % (len(body), crf, crf + len(body) - 1, len(data)))
+            % (len(body), crf, crf + len(body) - 1, len(data) if total is None else total))
     conn.sendall(head + (body if limit is None else body[:limit]))
 
 
@@ -184,8 +188,13 @@ class Handler(socketserver.BaseRequestHandler):
             send_range(conn, data, first, last, limit=700001)
         elif mode == "otherrange":
             send_range(conn, data, first + 1, last, content_range_first=first + 1)
+        elif mode == "replaced":
+            send_range(conn, data, first, last, total=size + 1)
         elif mode == "hang":
             send_range(conn, data, first, last, limit=1000)
+            hold(conn, 60)
+        elif mode == "half":
+            send_range(conn, data, first, last, limit=max(0, size // 2 - first))
             hold(conn, 60)
         elif mode == "stall":
             with LOCK:

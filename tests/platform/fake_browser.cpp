@@ -2,6 +2,9 @@
 // real browsers. Each start appends its command line (UTF-8) as one line to
 // "<own path>.log", then stays alive until a file named "stop" appears in its
 // folder, or two minutes have passed.
+// With --record it ends at once: so it runs as the default handler of http
+// and https in the end-to-end prefixes (scripts/lib/wine-prefix), where it
+// notes the pages that the installer opens.
 #include <windows.h>
 
 #include <string>
@@ -23,6 +26,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   DWORD put = 0;
   ::WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &put, nullptr);
   ::CloseHandle(log);
+  if (std::wstring(command).find(L" --record ") != std::wstring::npos) return 0;
 
   const std::wstring stop = path.substr(0, path.rfind(L'\\')) + L"\\stop";
   for (int i = 0; i < 1200; ++i) {

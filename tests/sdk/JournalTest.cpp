@@ -35,6 +35,86 @@ TEST(Journal, UidOfLine) {
     EXPECT_EQ(UidOfLine(b), "") << b;
 }
 
+std::string CountLine(int n, int dropped) {
+  return "{\"uid\":\"" + Uid(n) + "\",\"type\":6,\"event\":\"qlxRecordsDropped\",\"props\":{" +
+         "\"dropped_records\":" + std::to_string(dropped) + "}}";
+}
+
+// a record line longer than the count record's room, as real ones often are
+std::string LongLine(int n) {
+  return "{\"uid\":\"" + Uid(n) + "\",\"type\":6,\"pad\":\"" + std::string(1100, 'x') + "\"}";
+}
+
+// LongLine(from..to), each with its newline
+std::string Records(int from, int to) {
+  std::string out;
+  for (int i = from; i <= to; ++i)
+    out += LongLine(i) + "\n";
+  return out;
+}
+
+TEST(Journal, RecordsInLine) {
+  EXPECT_EQ(RecordsInLine(Line(1)), 1u);
+  EXPECT_EQ(RecordsInLine(CountLine(2, 57)), 57u);
+  EXPECT_EQ(RecordsInLine(CountLine(2, 0)), 1u);   // a count of nothing is one record
+  EXPECT_EQ(RecordsInLine(CountLine(2, -3)), 1u);  // and so is a nonsense count
+  EXPECT_EQ(RecordsInLine("garbage"), 0u);
+  EXPECT_EQ(RecordsInLine("{\"uid\":\"0123"), 0u);  // torn
+  EXPECT_EQ(
+      RecordsInLine("{\"uid\":\"" + Uid(3) + "\",\"event\":\"qlxRecordsDropped\",\"props\":7}"),
+      1u);
+}
+
+// What a trim keeps: the acknowledged lines always go; unsent records only
+// past the cap, the oldest first, leaving room for the line to come and the
+// count record.
+TEST(Journal, PlanTrimDropsAcknowledgedLinesThenTheOldestUnsentPastTheCap) {
+  const std::string j = Records(1, 10);
+  const uint64_t L = LongLine(1).size() + 1;  // every line is as long
+  ASSERT_GT(L, kDropRecordRoom);
+  struct Case {
+    const char* what;
+    uint64_t ack;
+    uint64_t cap;
+    uint64_t incoming;
+    uint64_t keepFrom;
+    uint64_t dropped;
+  } cases[] = {
+      {"within the cap, nothing acknowledged", 0, 1 << 20, 100, 0, 0},
+      {"within the cap, three acknowledged", 3 * L, 1 << 20, 100, 3 * L, 0},
+      {"all acknowledged", 10 * L, 1 << 20, 100, 10 * L, 0},
+      {"exactly at the cap", 0, 10 * L + 100, 100, 0, 0},
+      // the oldest record goes, which leaves room for the count record too
+      {"one byte over", 0, 10 * L + 99, 100, L, 1},
+      // acknowledged lines are no loss; then two unsent records go
+      {"over, with acknowledged lines", 2 * L, 6 * L + kDropRecordRoom, 0, 4 * L, 2},
+      {"nothing fits", 0, 10, 0, 10 * L, 10},
+      // an acknowledgement past the end is not believed
+      {"acknowledged beyond the end", 11 * L, 1 << 20, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TrimPlan plan = PlanTrim(j, c.ack, c.cap, c.incoming);
+    EXPECT_EQ(plan.keepFrom, c.keepFrom);
+    EXPECT_EQ(plan.droppedRecords, c.dropped);
+    EXPECT_EQ(plan.changes(), c.keepFrom > 0 || c.dropped > 0);
+  }
+}
+
+TEST(Journal, PlanTrimCountsDroppedCountRecordsAndSkipsJunk) {
+  // a count record of 40, a torn line, junk, then records
+  const std::string j = CountLine(100, 40) + "\n" + "{\"uid\":\"01\n" + "junk\n" + Records(1, 5);
+  TrimPlan plan = PlanTrim(j, 0, Records(3, 5).size() + kDropRecordRoom, 0);
+  // 40 counted before, the junk not at all, records 1 and 2
+  EXPECT_EQ(plan.droppedRecords, 42u);
+  EXPECT_EQ(j.substr(plan.keepFrom), Records(3, 5));
+  // a torn last line goes with the rest
+  const std::string torn = Records(1, 2) + "{\"uid\":\"0";
+  plan = PlanTrim(torn, 0, 0, 0);
+  EXPECT_EQ(plan.keepFrom, torn.size());
+  EXPECT_EQ(plan.droppedRecords, 2u);
+}
+
 TEST(Journal, SplitTakesCompleteLinesOnly) {
   const std::string bytes = Line(1) + "\n" + "garbage\n" + Line(2) + "\n" + "{\"uid\":\"0";
   auto lines = SplitCompleteLines(bytes, 1000, false);

@@ -86,7 +86,10 @@ TEST(QlxUpload, BatchesReachTheSinkInOrderAndAreNeverSentTwice) {
   EXPECT_EQ(sizes, (std::vector<size_t>{100, 100, 50}));
   for (const auto& u : uids)
     EXPECT_EQ(sent.count(u), 1u);
-  EXPECT_EQ(JournalAck(sdk), std::to_string(JournalSize(sdk)) + " " + uids.back() + "\n");
+  // everything acknowledged: the journal is empty and the acknowledgement
+  // starts at its front
+  EXPECT_EQ(JournalSize(sdk), 0u);
+  EXPECT_EQ(JournalAck(sdk), "0 -\n");
 
   // a later run sends only its own record
   const size_t before = SinkRequests().size();
@@ -144,7 +147,87 @@ TEST(QlxUpload, RefusedAndUnansweredBatchesGoOutAgainAndArriveOnce) {
   }
   EXPECT_EQ(acknowledged, 1);
   EXPECT_EQ(OnlyThese(SinkUids(), uids), uids);  // once each
-  EXPECT_EQ(JournalAck(sdk), std::to_string(JournalSize(sdk)) + " " + uids.back() + "\n");
+  // everything acknowledged: the journal is empty and the acknowledgement
+  // starts at its front
+  EXPECT_EQ(JournalSize(sdk), 0u);
+  EXPECT_EQ(JournalAck(sdk), "0 -\n");
+}
+
+// A batch the receiver refuses for good (400) is set aside: the records
+// after it go out, and it is never sent again, not even once the receiver
+// would take it.
+TEST(QlxUpload, ABatchRefusedForGoodIsSetAsideAndLaterRecordsFlow) {
+  SetSinkMode(kSinkReject, "");
+  SdkCopy sdk;
+  // written while the host is down, so that they make one batch
+  QlxHandle h = sdk.Open(kSinkDown);
+  for (int i = 0; i < 3; ++i)
+    ASSERT_EQ(sdk.CommitEvent(h, "vRefused", i), 0);
+  ASSERT_EQ(sdk.Free(h), 0);
+  const std::vector<std::string> lines = JournalLines(sdk.folder());
+  const std::vector<std::string> refused = UidsOf(lines);
+  ASSERT_EQ(refused.size(), 3u);
+  h = sdk.Open(kSinkReject);
+  ASSERT_TRUE(WaitFor(
+      [&] {
+        for (const auto& r : RequestsWith(refused[0]))
+          if (r.status == 400) return true;
+        return false;
+      },
+      kWaitMs));
+  // the receiver would take anything now
+  SetSinkMode(kSinkReject, "ack");
+  ASSERT_EQ(sdk.CommitEvent(h, "vAfterTheRefusal", 9), 0);
+  const std::string later = UidsOf(JournalLines(sdk.folder())).back();
+  ASSERT_TRUE(WaitForSinkUids({later}, kWaitMs));
+  ASSERT_EQ(sdk.Free(h), 0);
+  SetSinkMode(kSinkReject, "");
+
+  EXPECT_TRUE(OnlyThese(SinkUids(), refused).empty());
+  for (const auto& uid : refused) {
+    for (const auto& r : RequestsWith(uid))
+      EXPECT_EQ(r.status, 400) << uid;
+  }
+  // kept beside the journal, byte for byte, and gone from the journal
+  std::string aside;
+  for (const auto& l : lines)
+    aside += l + "\n";
+  EXPECT_EQ(ReadFileBytes(sdk.folder() + L"Qlx.journal.refused"), aside);
+  EXPECT_TRUE(OnlyThese(UidsOf(JournalLines(sdk.folder())), refused).empty());
+}
+
+// While every upload fails, the journal stays within its cap: the oldest
+// records go, and a record of its own counts them; that record and the
+// newest ones go out once the host answers.
+TEST(QlxUpload, TheJournalStaysWithinItsCapWhileUploadsFail) {
+  SdkCopy sdk;
+  QlxHandle h = sdk.Open(kSinkDown);
+  const int n = 700;  // about 1.5 MiB of records of 2 KiB
+  size_t largest = 0;
+  for (int i = 0; i < n; ++i) {
+    ASSERT_EQ(sdk.CommitFilled(h, "vFill", i, 2000), 0) << i;
+    if (i % 50 == 0) largest = std::max(largest, JournalSize(sdk));
+  }
+  ASSERT_EQ(sdk.Free(h), 0);
+  largest = std::max(largest, JournalSize(sdk));
+  std::cout << "largest journal " << largest << " bytes for " << n << " records of 2 KiB\n";
+  EXPECT_LE(largest, 2u * 1024 * 1024);
+  EXPECT_LE(JournalSize(sdk), 1024u * 1024);
+  std::vector<std::string> lines = JournalLines(sdk.folder());
+  ASSERT_FALSE(lines.empty());
+  Json::Value count = ParseJsonLine(lines[0]);
+  ASSERT_EQ(count["event"].asString(), "qlxRecordsDropped") << lines[0];
+  const int dropped = count["props"]["dropped_records"].asInt();
+  EXPECT_EQ(dropped + static_cast<int>(lines.size()) - 1, n);
+  // the newest survived, in order
+  EXPECT_EQ(ParseJsonLine(lines.back())["props"]["n"].asInt(), n - 1);
+
+  const std::vector<std::string> kept = UidsOf(lines);
+  h = sdk.Open(kSinkAck);
+  ASSERT_TRUE(WaitForSinkUids(kept, kWaitMs));
+  ASSERT_EQ(sdk.Free(h), 0);
+  EXPECT_EQ(OnlyThese(SinkUids(), kept), kept);
+  EXPECT_EQ(JournalSize(sdk), 0u);  // acknowledged lines do not stay
 }
 
 TEST(QlxUpload, TheSandboxKeepsRecordsUntilItIsLeft) {
@@ -221,7 +304,10 @@ TEST(QlxUpload, RecordsOfAKilledProcessGoOutWithTheNextRun) {
     Json::Value v = ParseJsonLine(r);
     if (v["uid"].asString() == uids.front()) EXPECT_EQ(v["pid"].asUInt(), pid);
   }
-  EXPECT_EQ(JournalAck(sdk), std::to_string(JournalSize(sdk)) + " " + uids.back() + "\n");
+  // everything acknowledged: the journal is empty and the acknowledgement
+  // starts at its front
+  EXPECT_EQ(JournalSize(sdk), 0u);
+  EXPECT_EQ(JournalAck(sdk), "0 -\n");
 }
 
 }  // namespace

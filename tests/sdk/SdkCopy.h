@@ -24,10 +24,12 @@ class SdkCopy {
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_, name)));
   }
 
-  // qlxCreate and the configuration the installer uses, against 127.0.0.13:port
-  QlxHandle Open(int port);
+  // qlxCreate and the configuration the installer uses, against host:port
+  QlxHandle Open(int port, const char* host = "127.0.0.13");
   // a sensor event with one int property "n"; the uid is not known here
   int CommitEvent(QlxHandle handle, const char* name, int n);
+  // the same with a text property "fill" of `bytes` characters
+  int CommitFilled(QlxHandle handle, const char* name, int n, size_t bytes);
   int Free(QlxHandle handle) { return Get<QlxFreeFn>("qlxFree")(handle); }
 
  private:

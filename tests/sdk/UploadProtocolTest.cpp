@@ -114,6 +114,51 @@ TEST(UploadProtocol, OnlyTheRightAckCounts) {
   EXPECT_FALSE(IsAcknowledged(reply(200, "{\"ack\":\"\"}"), ""));
 }
 
+// which answers a resend can never change: the batch is then set aside
+TEST(UploadProtocol, RefusalsForGood) {
+  struct Case {
+    int status;
+    bool forGood;
+  } cases[] = {
+      {400, true},  {403, true},  {413, true},  // malformed, bad signature, too large
+      {200, false},                             // another batch's ack: try again
+      {0, false},   {404, false}, {405, false}, {408, false}, {411, false},
+      {429, false}, {500, false}, {502, false}, {503, false},
+  };
+  for (const Case& c : cases) {
+    HttpReply r;
+    r.status = c.status;
+    EXPECT_EQ(IsRefusedForGood(r), c.forGood) << c.status;
+  }
+}
+
+TEST(UploadProtocol, RouteArgumentRules) {
+  struct Case {
+    UploadRoute route;
+    bool valid;
+  } cases[] = {
+      {{0, "", 0, 0, ""}, true},
+      {{1, "proxy.corp.test", 8080, 0, ""}, true},
+      {{1, "127.0.0.20", 8888, 1, "127.0.0.53"}, true},
+      {{0, "", 0, 1, "127.0.0.53"}, true},
+      {{0, "ignored", 99999, 0, ""}, true},          // a direct route does not look at the proxy
+      {{2, "proxy.corp.test", 8080, 0, ""}, false},  // a kind the client does not speak
+      {{1, "", 8080, 0, ""}, false},
+      {{1, "proxy.corp.test", 0, 0, ""}, false},
+      {{1, "proxy.corp.test", 65536, 0, ""}, false},
+      {{1, "proxy\r\nX: y", 8080, 0, ""}, false},
+      {{0, "", 0, 1, ""}, false},
+      {{0, "", 0, 1, "dns.example"}, false},  // the own resolver asks an address
+      {{0, "", 0, 1, "1.2.3.256"}, false},
+      {{0, "", 0, 2, ""}, false},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsValidRoute(c.route), c.valid)
+        << c.route.proxyType << " " << c.route.proxyHost << ":" << c.route.proxyPort << " "
+        << c.route.resolverMode << " " << c.route.dnsServer;
+  }
+}
+
 TEST(UploadProtocol, SetterArgumentRules) {
   for (const char* h : {"sa.orvane.test", "127.0.0.13", "localhost", "a-b.c_d.example"})
     EXPECT_TRUE(IsValidHostName(h)) << h;

@@ -53,8 +53,12 @@ TEST(ApiAnswer, PackageEnvelopeFailuresInTheirOrder) {
   } cases[] = {
       {"", "parse decrypt data error"},
       {"<html><body>502 Bad Gateway</body></html>", "parse decrypt data error"},
-      {R"({"code":"server.success","data":{}} trailing)", "parse decrypt data error"},
       {R"(["code","data"])", "parse decrypt data error"},
+      {R"("server.success")", "parse decrypt data error"},
+      {"  // only a comment", "parse decrypt data error"},
+      {R"({"code":"server.success","data":{})", "parse decrypt data error"},
+      // text after a body that is no object does not make one
+      {R"(500 {"code":"server.success","data":{}})", "parse decrypt data error"},
       {R"({"code":"server.success"})", "member not exist"},
       {R"({"data":{}})", "member not exist"},
       {R"({"code":0,"data":{}})", "request error"},
@@ -74,6 +78,56 @@ TEST(ApiAnswer, PackageEnvelopeFailuresInTheirOrder) {
       EXPECT_EQ(failure, c.failure) << c.body;
     }
   }
+}
+
+// What the answers' reader has always taken: the first value, whatever
+// follows it, and comments. A package answer that it
+// reads must not fail the query for good.
+TEST(ApiAnswer, TheReaderTakesTheFirstValueAndWhatItAlwaysAccepted) {
+  const std::string ok = R"({"code":"server.success","data":{"size":500,"md5":"ab"}})";
+  const std::string tails[] = {
+      "",                              // the plain answer
+      " trailing",                     // text after the object
+      "\n<!-- cached by proxy -->\n",  // a proxy's footer
+      " // served in 3 ms",            // a line comment
+      " /* node 7 */",                 // a block comment
+      R"({"code":"server.fail"})",     // a second object: not looked at
+      std::string("\0\0junk", 6),      // bytes that are no text at all
+  };
+  for (const std::string& tail : tails) {
+    const std::string body = ok + tail;
+    SCOPED_TRACE(body);
+    PackageRecord r;
+    EXPECT_EQ(FailureOf([&] { r = ReadPackageAnswer(body, false); }), "no failure");
+    EXPECT_EQ(r.size, 500);
+    EXPECT_EQ(r.md5, "ab");
+  }
+  // comments before and inside, a byte order mark
+  const char* shapes[] = {
+      "/* head */ {\"code\":\"server.success\",\"data\":{\"size\":500}}",
+      "{\"code\":\"server.success\", // why\n\"data\":{\"size\":500}}",
+      "\xEF\xBB\xBF{\"code\":\"server.success\",\"data\":{\"size\":500}}",
+  };
+  for (const char* body : shapes) {
+    SCOPED_TRACE(body);
+    PackageRecord r;
+    EXPECT_EQ(FailureOf([&] { r = ReadPackageAnswer(body, false); }), "no failure");
+    EXPECT_EQ(r.size, 500);
+  }
+  // the welcome answer is read the same way
+  WelcomeRecord w = ReadWelcomeAnswer(
+      R"({"code":"server.success","data":{"welcomeUrl":"http://w.test/"}} // end)");
+  EXPECT_EQ(w.welcomeUrl, "http://w.test/");
+  // and the envelope's checks still hold after the first value
+  EXPECT_EQ(FailureOf([] { ReadPackageAnswer(R"({"code":"server.fail","data":{}} x)", false); }),
+            "request error");
+  EXPECT_EQ(FailureOf([] { ReadPackageAnswer(R"({"code":"server.success"} {"data":{}})", false); }),
+            "member not exist");
+}
+
+TEST(ApiAnswer, DeepNestingIsNoAnswer) {
+  std::string deep = "{\"code\":\"server.success\",\"data\":" + std::string(5000, '[');
+  EXPECT_EQ(FailureOf([&] { ReadPackageAnswer(deep, false); }), "parse decrypt data error");
 }
 
 TEST(ApiAnswer, PackageRecordWithDefaults) {

@@ -65,6 +65,7 @@ TEST_F(WelcomeQuery, AnswersAndTheirOutcomes) {
     const char* welcomeUrl;
     bool kelmorOcpc;
     const char* appName;
+    const char* failure = "";
   } cases[] = {
       // another code: done, nothing held
       {R"({"welcome":{"reply":"refused","code":"server.error"}})", 1, "", false, ""},
@@ -75,9 +76,14 @@ TEST_F(WelcomeQuery, AnswersAndTheirOutcomes) {
       {R"({"welcome":{"data":{"kelmorOcpc":true,"welcomeUrl":"http://w.test/a"}}})", 1,
        "http://w.test/a", true, ""},
       {R"({"welcome":{"data":{"kelmorOcpc":0,"appName":7}}})", 1, "", false, "7"},
+      // what follows the answer's object is not looked at
+      {R"({"welcome":{"reply":"body","body":"{\"code\":\"server.success\",\"data\":{\"welcomeUrl\":\"http://w.test/t\"}} /* 3 ms */"}})",
+       1, "http://w.test/t", false, ""},
       // a numeric code fails
-      {R"({"welcome":{"reply":"refused","code":0}})", 2, "", false, ""},
-      {R"({"welcome":{"reply":"html"}})", 2, "", false, ""},
+      {R"({"welcome":{"reply":"refused","code":0}})", 2, "", false, "", "code is not a string"},
+      {R"({"welcome":{"reply":"html"}})", 2, "", false, "", "parse decrypt data error"},
+      {R"({"welcome":{"data":{"appName":{"x":1}}}})", 2, "", false, "",
+       "Type is not convertible to string"},
   };
   SetChannel("huawei00");
   for (const Case& c : cases) {
@@ -86,6 +92,8 @@ TEST_F(WelcomeQuery, AnswersAndTheirOutcomes) {
     CServerInfo info;
     ASSERT_TRUE(info.Start(channel));
     EXPECT_EQ(WaitStatus(info, kQueryWaitMs), c.status) << info.failure();
+    EXPECT_EQ(info.failure(), c.failure);
+    EXPECT_EQ(test::SimRequestsTo("welcome").size(), 1u);
     if (c.status != 1) continue;
     EXPECT_STREQ(info.GetWelcomeUrl(), c.welcomeUrl);
     EXPECT_EQ(info.GetKelmorOcpc(), c.kelmorOcpc);

@@ -73,7 +73,10 @@ TEST(Simulator, ThePictureIsAnAnimatedGif) {
       CTCPHttp(config::kApiHost, 80).GetBody(config::kApiHost, "/static/banner.gif");
   std::vector<uint32_t> delays;
   EXPECT_EQ(AnimationFrames(picture, &delays), 3);
-  EXPECT_EQ(delays, std::vector<uint32_t>(3, 10));
+  EXPECT_EQ(delays, (std::vector<uint32_t>{10, 30, 20}));
+  std::string one =
+      CTCPHttp(config::kApiHost, 80).GetBody(config::kApiHost, "/static/one-frame.gif");
+  EXPECT_EQ(AnimationFrames(one, &delays), 1);
 }
 
 TEST(Simulator, DelaysAndChunkedAnswers) {

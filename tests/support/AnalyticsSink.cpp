@@ -99,4 +99,37 @@ std::vector<std::string> JournalLines(const std::wstring& folder) {
   return CompleteLines(ReadFileBytes(folder + L"Qlx.journal"));
 }
 
+namespace {
+
+// the sink's stored lines, then the journal's lines that the sink does not
+// hold; uploads go from the journal's front, so this is journal order
+std::vector<std::string> RecordedLines(const std::wstring& qlxFolder) {
+  std::vector<std::string> lines = SinkRecordLines();
+  std::set<std::string> seen;
+  for (const std::string& uid : UidsOf(lines))
+    seen.insert(uid);
+  for (const std::string& line : JournalLines(qlxFolder)) {
+    const std::string uid = ParseJsonLine(line)["uid"].asString();
+    if (!uid.empty() && seen.insert(uid).second) lines.push_back(line);
+  }
+  return lines;
+}
+
+}  // namespace
+
+SdkRecords::SdkRecords(std::wstring qlxFolder) : folder_(std::move(qlxFolder)) {
+  for (const std::string& uid : UidsOf(RecordedLines(folder_)))
+    before_.insert(uid);
+}
+
+std::vector<std::string> SdkRecords::Of(DWORD processId) const {
+  std::vector<std::string> mine;
+  for (const std::string& line : RecordedLines(folder_)) {
+    const Json::Value record = ParseJsonLine(line);
+    if (!record.isObject() || before_.count(record["uid"].asString())) continue;
+    if (processId == 0 || record["pid"].asUInt() == processId) mine.push_back(line);
+  }
+  return mine;
+}
+
 }  // namespace orvane::test

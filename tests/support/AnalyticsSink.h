@@ -1,14 +1,15 @@
 // What the loopback analytics sink (tools/analytics_sink.py) received, and
 // the SDK journal of a folder, for the Wine tests. The sink listens on
 // 127.0.0.13: port 80 (the product's endpoint) and 8080 acknowledge, 8081
-// refuses, 8082 drops the acknowledgement, 8083 never answers, 8084 is
-// down. Tests that need it require the fixture "peer.analytics".
+// refuses (503), 8082 drops the acknowledgement, 8083 never answers, 8084 is
+// down, 8085 rejects every batch for good (400). Tests that need it require the fixture "peer.analytics".
 #pragma once
 
 #include <windows.h>
 
 #include <json/json.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ enum SinkPort : int {
   kSinkDrop = 8082,
   kSinkHang = 8083,
   kSinkDown = 8084,
+  kSinkReject = 8085,
 };
 
 struct SinkRequest {
@@ -50,5 +52,24 @@ Json::Value ParseJsonLine(const std::string& line);
 // complete lines of the journal "Qlx.journal" in `folder` (with trailing backslash)
 std::vector<std::string> JournalLines(const std::wstring& folder);
 std::vector<std::string> UidsOf(const std::vector<std::string>& lines);
+
+// What programs recorded through the SDK whose journal is in `qlxFolder`
+// (with trailing backslash). The SDK drops the lines the sink acknowledged
+// from its journal, so neither the sink nor the journal alone holds the
+// whole story: the records are those the sink stored and the journal's
+// lines not sent yet, each record once (by uid), in journal order.
+class SdkRecords {
+ public:
+  // what is recorded already does not count: only what comes after
+  explicit SdkRecords(std::wstring qlxFolder);
+
+  // the record lines of process `processId` (0: of every process) since
+  // this object was made
+  std::vector<std::string> Of(DWORD processId) const;
+
+ private:
+  std::wstring folder_;
+  std::set<std::string> before_;
+};
 
 }  // namespace orvane::test

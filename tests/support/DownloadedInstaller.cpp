@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "config/ProductIdentity.h"
+#include "platform/CacheFolders.h"
+#include "support/InstallerWindows.h"
 
 namespace orvane::test {
 
@@ -22,24 +24,28 @@ void DownloadedInstaller::AddFile(const std::wstring& source, const std::wstring
 }
 
 int DownloadedInstaller::RunAndClose(const std::function<void()>& whileRunning) {
-  UniqueHandle process = StartProcess(L"\"" + path_ + L"\"");
+  DWORD id = 0;
+  records_ = std::make_unique<SdkRecords>(GetPackageCacheRoot() + L"Qlx\\");
+  UniqueHandle process = StartProcess(L"\"" + path_ + L"\"", &id);
   if (!process) return -2;
-  HWND window = nullptr;
-  for (DWORD waited = 0; !window && waited < kWaitMs; waited += 50) {
-    window = ::FindWindowW(kMainWindowClass, nullptr);
-    if (!window && ::WaitForSingleObject(process.get(), 50) == WAIT_OBJECT_0) break;
-  }
+  processId_ = id;
+  HWND window = WaitForWindowOf(kMainWindowClass, id, kWaitMs);
+  int code = -3;
   if (window) {
     if (whileRunning) whileRunning();
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
+    // as a user ends it: close, then "确认" in the cancel confirmation
+    code = CancelInstaller(process.get(), id, kWaitMs);
   }
-  int code = WaitExitCode(process.get(), kWaitMs);
-  if (code == -1) {
+  if (code < 0) {
     // no installer may outlive its case: it holds the single-instance mutex
     ::TerminateProcess(process.get(), 99);
     ::WaitForSingleObject(process.get(), kWaitMs);
   }
   return window ? code : -3;
+}
+
+std::vector<std::string> DownloadedInstaller::Records() const {
+  return records_ && processId_ ? records_->Of(processId_) : std::vector<std::string>{};
 }
 
 }  // namespace orvane::test

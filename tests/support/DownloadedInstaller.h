@@ -5,8 +5,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "support/AnalyticsSink.h"
 #include "support/WineTestSupport.h"
 
 namespace orvane::test {
@@ -29,9 +32,16 @@ class DownloadedInstaller {
   // window.
   int RunAndClose(const std::function<void()>& whileRunning = {});
 
+  // the process id of the last run (0 before one)
+  DWORD processId() const { return processId_; }
+  // what the last run recorded through the SDK (see SdkRecords)
+  std::vector<std::string> Records() const;
+
  private:
   ScratchDir dir_;
   std::wstring path_;
+  DWORD processId_ = 0;
+  std::unique_ptr<SdkRecords> records_;
 };
 
 }  // namespace orvane::test

@@ -22,6 +22,18 @@ class RecordingLogger : public ILoggerServer {
     std::lock_guard<std::mutex> hold(lock_);
     return lines_;
   }
+  // the upload routes handed over, "type host:port mode server", apart from
+  // the records
+  std::vector<std::string> Routes() {
+    std::lock_guard<std::mutex> hold(lock_);
+    return routes_;
+  }
+  void SetUploadRoute(const SdkRoute& r) override {
+    std::lock_guard<std::mutex> hold(lock_);
+    routes_.push_back(std::to_string(r.proxyType) + " " + r.proxyHost + ":" +
+                      std::to_string(r.proxyPort) + " " + std::to_string(r.resolverMode) + " " +
+                      r.dnsServer);
+  }
   // only the "event ..." lines
   std::vector<std::string> Events() {
     std::lock_guard<std::mutex> hold(lock_);
@@ -119,6 +131,7 @@ class RecordingLogger : public ILoggerServer {
   };
 
   std::mutex lock_;
+  std::vector<std::string> routes_;
   std::vector<std::string> lines_;
   std::map<std::thread::id, Properties> properties_;
 };

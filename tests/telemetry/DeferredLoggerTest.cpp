@@ -87,6 +87,43 @@ TEST(DeferredLogger, CallsThatNeedTheSdkReleaseFirst) {
   }
 }
 
+TEST(DeferredLogger, TheLatestUploadRouteIsHandedOverFirst) {
+  // notes how many records the real logger had when the route came
+  struct RouteFirst : test::RecordingLogger {
+    size_t linesAtRoute = 99;
+    void SetUploadRoute(const SdkRoute& r) override {
+      if (Routes().empty()) linesAtRoute = Lines().size();
+      RecordingLogger::SetUploadRoute(r);
+    }
+  } real;
+  CDeferredLogger logger([&real]() -> ILoggerServer& { return real; });
+  SdkRoute proxy;
+  proxy.proxyType = 1;
+  proxy.proxyHost = "127.0.0.20";
+  proxy.proxyPort = 8888;
+  logger.Send(Event("pSoftInstall"));
+  logger.SetUploadRoute(SdkRoute());
+  logger.SetUploadRoute(proxy);
+  EXPECT_FALSE(logger.released());
+  EXPECT_TRUE(real.Routes().empty());
+  logger.Release();
+  EXPECT_EQ(real.Routes(), std::vector<std::string>{"1 127.0.0.20:8888 0 "});
+  EXPECT_EQ(real.linesAtRoute, 0u);
+  EXPECT_EQ(real.Lines(), std::vector<std::string>{"event pSoftInstall {}"});
+  // afterwards each route passes straight through
+  SdkRoute resolver;
+  resolver.resolverMode = 1;
+  resolver.dnsServer = "127.0.0.53";
+  logger.SetUploadRoute(resolver);
+  EXPECT_EQ(real.Routes(),
+            (std::vector<std::string>{"1 127.0.0.20:8888 0 ", "0 :0 1 127.0.0.53"}));
+
+  // no route before the release: none is handed over
+  Deferred none;
+  none.logger.Release();
+  EXPECT_TRUE(none.real.Routes().empty());
+}
+
 TEST(DeferredLogger, PropertiesStayWithTheirThread) {
   Deferred d;
   // the main thread starts an event, another thread sends a whole one in

@@ -5,7 +5,9 @@
 
 #include <time.h>
 
+#include <iostream>
 #include <set>
+#include <thread>
 
 #include "platform/StringConv.h"
 #include "telemetry/TestLogger.h"
@@ -152,6 +154,75 @@ TEST(LoggerServer, ReleasingTheSdkStopsEveryRecordUntilItIsInitialisedAgain) {
   EXPECT_TRUE(logger->CanWriteRecords());
   EXPECT_TRUE(logger->WriteLaunch(1, "", "", ""));
   EXPECT_EQ(folder.Lines().size(), 2u);
+}
+
+// Declining the experience plan on the UI thread while the SDK's upload
+// hangs: the release returns at once and leaves the logger lock free, so
+// another thread's record is refused at once too. Nothing written after
+// the release reaches the journal.
+TEST(LoggerServer, ReleaseReturnsAtOnceWhileTheUploadHangs) {
+  TestLoggerFolder folder;
+  auto logger = folder.Create(kSinkHang);
+  ASSERT_TRUE(logger->WriteLaunch(1, "", "", ""));
+  ::Sleep(300);  // the upload is under way and gets no answer
+  ULONGLONG start = ::GetTickCount64();
+  EXPECT_TRUE(logger->ReleaseSdk());
+  ULONGLONG took = ::GetTickCount64() - start;
+  std::cout << "ReleaseSdk with the upload hanging took " << took << " ms\n";
+  EXPECT_LT(took, 300u);
+  ULONGLONG refusedIn = 0;
+  std::thread worker([&] {
+    ULONGLONG begin = ::GetTickCount64();
+    logger->ClearProperties();
+    EXPECT_FALSE(logger->WriteEvent("vSoftDownloadError"));
+    refusedIn = ::GetTickCount64() - begin;
+  });
+  worker.join();
+  EXPECT_LT(refusedIn, 300u);
+  EXPECT_EQ(folder.Lines().size(), 1u);
+}
+
+// What was recorded before the release still goes out; what comes after
+// never reaches the journal, so it cannot leave the program either.
+TEST(LoggerServer, RecordsBeforeTheReleaseStillGoOutAndNoneAfterIt) {
+  TestLoggerFolder folder;
+  auto logger = folder.Create(kSinkAck);
+  logger->ClearProperties();
+  ASSERT_TRUE(logger->WriteEvent("vJoinPlan"));
+  const std::vector<std::string> before = UidsOf(folder.Lines());
+  ASSERT_EQ(before.size(), 1u);
+  EXPECT_TRUE(logger->ReleaseSdk());
+  EXPECT_FALSE(logger->WriteEvent("vInstallPage"));
+  EXPECT_FALSE(logger->WriteLaunch(1, "", "", ""));
+  EXPECT_TRUE(WaitForSinkUids(before, 30000));
+  // the journal holds nothing but what came before (once acknowledged, not
+  // even that)
+  for (const std::string& uid : UidsOf(folder.Lines()))
+    EXPECT_EQ(uid, before[0]);
+}
+
+// The routes the installer found reach the SDK's uploads: records for a
+// host that only the user's proxy reaches get there through it. Without
+// the route they stay in the journal.
+TEST(LoggerServer, UploadsFollowTheRoutesTheInstallerFound) {
+  for (bool routed : {false, true}) {
+    SCOPED_TRACE(routed ? "routed" : "not routed");
+    TestLoggerFolder folder;
+    SdkSettings settings = folder.Settings(kSinkAck);
+    settings.host = "sa-proxied.orvane.test";  // tests/peers/proxy-hosts
+    CLoggerServer logger(settings);
+    if (routed) {
+      SdkRoute route;
+      route.proxyType = 1;
+      route.proxyHost = "127.0.0.20";
+      route.proxyPort = 8888;
+      logger.SetUploadRoute(route);
+    }
+    ASSERT_TRUE(logger.WriteLaunch(1, "", "", ""));
+    const std::vector<std::string> uids = UidsOf(folder.Lines());
+    ASSERT_EQ(uids.size(), 1u);
+    EXPECT_EQ(WaitForSinkUids(uids, routed ? 30000 : 2000), routed);
+  }
 }
 
 TEST(LoggerServer, MidDataAndLaunchesGoThroughTheSdk) {
