@@ -65,9 +65,13 @@ std::wstring FullPathOf(const std::wstring& path) {
 }  // namespace
 
 MainWindow::MainWindow() : IBaseWindow(600, 400) {
+  // the skin is made beside the window, with the begin page's background
+  // (the largest picture, and the PNG decoder with it) decoded ahead
+  ResourceMgrLoader skin(DefaultSkinSource(), {L"main_bg.png"});
+  skin.Start();
   if (!Create(kMainWindowClass, nullptr)) throw Error("create window error");
   try {
-    resources_.reset(CreateResourceMgr());
+    resources_.reset(skin.Take());
     if (!resources_) {
       ::MessageBoxW(hwnd_, L"软件加载必要运行组建失败", L"错误", MB_OK);
       throw Error("Create ResMgr error");

@@ -118,16 +118,13 @@ bool CResourceManager::ExtractResource() {
   return UnpackArchive();
 }
 
-Gdiplus::GpImage* CResourceManager::GetImage(const wchar_t* name) {
-  if (!name) return nullptr;
-  const std::wstring key(name);
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), key,
+CResourceManager::SkinEntry* CResourceManager::Find(const std::wstring& name) {
+  auto it = std::lower_bound(entries_.begin(), entries_.end(), name,
                              [](const auto& e, const std::wstring& k) { return e->name < k; });
-  if (it == entries_.end() || (*it)->name != key) {
-    ReportError(kMissingResource);
-    return nullptr;
-  }
-  SkinEntry& entry = **it;
+  return it == entries_.end() || (*it)->name != name ? nullptr : it->get();
+}
+
+Gdiplus::GpImage* CResourceManager::Decoded(SkinEntry& entry) {
   if (!entry.loaded) {
     entry.loaded = true;
     // a file GDI+ cannot decode gives no image; asking again does not retry
@@ -137,6 +134,56 @@ Gdiplus::GpImage* CResourceManager::GetImage(const wchar_t* name) {
     }
   }
   return entry.image.get();
+}
+
+Gdiplus::GpImage* CResourceManager::GetImage(const wchar_t* name) {
+  if (!name) return nullptr;
+  SkinEntry* entry = Find(name);
+  if (!entry) {
+    ReportError(kMissingResource);
+    return nullptr;
+  }
+  return Decoded(*entry);
+}
+
+void CResourceManager::DecodeAhead(const std::wstring& name) {
+  if (SkinEntry* entry = Find(name)) Decoded(*entry);
+}
+
+ResourceMgrLoader::ResourceMgrLoader(SkinSource source, std::vector<std::wstring> ahead)
+    : source_(std::move(source)), ahead_(std::move(ahead)) {}
+
+ResourceMgrLoader::~ResourceMgrLoader() {
+  if (started_) Join(INFINITE);
+}
+
+void ResourceMgrLoader::Start() {
+  if (!started_ && !taken_) started_ = COrvaneBasedThread::Start();
+}
+
+IResourceMgr* ResourceMgrLoader::Take() {
+  if (taken_) return nullptr;
+  taken_ = true;
+  if (started_) {
+    Join(INFINITE);
+    started_ = false;
+  } else {
+    Run();
+  }
+  return made_.release();
+}
+
+int ResourceMgrLoader::Run() {
+  CResourceManager* manager = nullptr;
+  try {
+    manager = new CResourceManager(source_);
+  } catch (const std::exception&) {
+    return 1;
+  }
+  made_.reset(manager);
+  for (const std::wstring& name : ahead_)
+    manager->DecodeAhead(name);
+  return 0;
 }
 
 }  // namespace orvane

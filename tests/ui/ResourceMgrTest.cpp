@@ -265,5 +265,74 @@ TEST_F(ResourceMgrTest, UndecodableFileGivesNoImageAndNoReport) {
   EXPECT_TRUE(lookups.Lines().empty());
 }
 
+// the thread each event came from
+struct ThreadSink : IEventSink {
+  std::vector<DWORD> threads;
+  void Send(const Event&) override { threads.push_back(::GetCurrentThreadId()); }
+};
+
+TEST_F(ResourceMgrTest, LoaderMakesTheManagerOnAThreadOfItsOwnWithPicturesAhead) {
+  ThreadSink threads;
+  {
+    ScopedEventSink useThreads(&threads);
+    ResourceMgrLoader loader(WithSkin(), {L"main_bg.png", L"not-in-the-skin.png"});
+    loader.Start();
+    ResourceMgrPtr mgr(loader.Take());
+    ASSERT_TRUE(mgr);
+    EXPECT_EQ(loader.Take(), nullptr) << "handed over once";
+    EXPECT_EQ(Width(mgr->GetImage(L"main_bg.png")), 900u);
+  }
+  ASSERT_EQ(threads.threads.size(), 2u);  // the start and the status
+  EXPECT_NE(threads.threads[0], ::GetCurrentThreadId());
+  EXPECT_EQ(threads.threads[1], threads.threads[0]);
+
+  // the same reports as CreateResourceMgr's: a name decoded ahead that the
+  // skin lacks is reported only when a page asks for it
+  test::RecordingLogger second;
+  ScopedEventSink useSecond(&second);
+  ResourceMgrLoader again(WithSkin(), {L"not-in-the-skin.png"});
+  again.Start();
+  ResourceMgrPtr mgr(again.Take());
+  ASSERT_TRUE(mgr);
+  EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kCreated}));
+  EXPECT_EQ(mgr->GetImage(L"not-in-the-skin.png"), nullptr);
+  EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kCreated, kMissing}));
+}
+
+TEST_F(ResourceMgrTest, LoaderWithoutAThreadMakesTheManagerWhenTaken) {
+  ThreadSink threads;
+  ScopedEventSink useThreads(&threads);
+  ResourceMgrLoader loader(WithSkin(), {L"logo.png"});
+  {
+    ScopedThreadCreationFailure noThreads;
+    loader.Start();
+  }
+  EXPECT_TRUE(threads.threads.empty()) << "nothing before Take";
+  ResourceMgrPtr mgr(loader.Take());
+  ASSERT_TRUE(mgr);
+  EXPECT_EQ(Width(mgr->GetImage(L"logo.png")), 201u);
+  EXPECT_EQ(threads.threads, std::vector<DWORD>(2, ::GetCurrentThreadId()));
+}
+
+TEST_F(ResourceMgrTest, LoaderFailsAsTheManagerDoesAndWaitsWhenNotTaken) {
+  {
+    ResourceMgrLoader failing(WithoutSkin(), {L"logo.png"});
+    failing.Start();
+    EXPECT_EQ(failing.Take(), nullptr);
+  }
+  EXPECT_EQ(log.Lines(), (std::vector<std::string>{kStart, kUnpack, kFailed}));
+
+  // never taken: the destructor waits for the thread and releases its
+  // manager, so the whole report is there once it is gone
+  test::RecordingLogger second;
+  ScopedEventSink useSecond(&second);
+  ScratchDir fresh;
+  {
+    ResourceMgrLoader unused({fresh.path() + L"\\", installer.get()}, {L"main_bg.png"});
+    unused.Start();
+  }
+  EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kCreated}));
+}
+
 }  // namespace
 }  // namespace orvane
