@@ -65,9 +65,9 @@ std::wstring FullPathOf(const std::wstring& path) {
 }  // namespace
 
 MainWindow::MainWindow() : IBaseWindow(600, 400) {
-  // the skin is made beside the window, with the begin page's background
-  // (the largest picture, and the PNG decoder with it) decoded ahead
-  ResourceMgrLoader skin(DefaultSkinSource(), {L"main_bg.png"});
+  // the skin is made beside the window, the begin page's pictures decoded
+  // ahead
+  ResourceMgrLoader skin(CBeginView::Pictures());
   skin.Start();
   if (!Create(kMainWindowClass, nullptr)) throw Error("create window error");
   try {

@@ -23,6 +23,21 @@ namespace orvane {
 
 using namespace colors;
 
+const std::vector<std::wstring>& CBeginView::Pictures() {
+  static const std::vector<std::wstring> pictures = {
+      L"main_bg.png",
+      L"logo.png",
+      L"main_checkbox_select.png",
+      L"main_checkbox_deselect.png",
+      L"main_word_custom_normal.png",
+      L"main_word_custom_hover.png",
+      L"main_word_custom_press.png",
+      L"global_btn_close_normal.png",
+      L"global_btn_close_hover.png",
+  };
+  return pictures;
+}
+
 CBeginView::CBeginView(HWND mainWindow, IResourceMgr* resources, bool reinstall)
     : IBaseView(mainWindow, resources), reinstall_(reinstall) {
   Build();

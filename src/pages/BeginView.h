@@ -4,6 +4,9 @@
 // link. Its close button and WM_CLOSE ask for the cancel confirmation.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #include "pages/DialogWindows.h"
 #include "ui/BaseView.h"
 
@@ -29,6 +32,10 @@ class CBeginView : public IBaseView {
   CBeginView(HWND mainWindow, IResourceMgr* resources, bool reinstall);
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  // the skin pictures the page shows, the largest first: for decoding them
+  // ahead of the page
+  static const std::vector<std::wstring>& Pictures();
 
   // the main window's disk check: while the install folder's drive lacks the
   // room, the install button stays disabled

@@ -150,8 +150,11 @@ void CResourceManager::DecodeAhead(const std::wstring& name) {
   if (SkinEntry* entry = Find(name)) Decoded(*entry);
 }
 
+ResourceMgrLoader::ResourceMgrLoader(std::vector<std::wstring> ahead)
+    : defaultSource_(true), ahead_(std::move(ahead)) {}
+
 ResourceMgrLoader::ResourceMgrLoader(SkinSource source, std::vector<std::wstring> ahead)
-    : source_(std::move(source)), ahead_(std::move(ahead)) {}
+    : defaultSource_(false), source_(std::move(source)), ahead_(std::move(ahead)) {}
 
 ResourceMgrLoader::~ResourceMgrLoader() {
   if (started_) Join(INFINITE);
@@ -174,6 +177,7 @@ IResourceMgr* ResourceMgrLoader::Take() {
 }
 
 int ResourceMgrLoader::Run() {
+  if (defaultSource_) source_ = DefaultSkinSource();
   CResourceManager* manager = nullptr;
   try {
     manager = new CResourceManager(source_);

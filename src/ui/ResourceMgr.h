@@ -97,6 +97,9 @@ class CResourceManager : public IResourceMgr {
 // from that thread, in the same order.
 class ResourceMgrLoader : private COrvaneBasedThread {
  public:
+  // the default source, worked out on the thread too (choosing the per-run
+  // folder asks every volume)
+  explicit ResourceMgrLoader(std::vector<std::wstring> ahead);
   ResourceMgrLoader(SkinSource source, std::vector<std::wstring> ahead);
   // waits for the thread; a manager nobody took is released
   ~ResourceMgrLoader() override;
@@ -110,6 +113,7 @@ class ResourceMgrLoader : private COrvaneBasedThread {
  private:
   int Run() override;
 
+  bool defaultSource_;
   SkinSource source_;
   std::vector<std::wstring> ahead_;
   bool started_ = false;
