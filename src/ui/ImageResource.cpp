@@ -36,9 +36,15 @@ void CImageResource::PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t 
                         imageRect_.right - originX, imageRect_.bottom - originY};
   const FloatRect box = ToFloatRect(at);
   const int32_t radius = ScaledSize(s.cornerRadius, scale);
+  // a picture over exactly the square fill of an opaque colour is laid on
+  // that colour beforehand, and covers it (the page backgrounds)
+  const bool onFill = (s.backgroundColor >> 24) == 0xFF && radius < 1 && picture == at;
+  const FittedPicture fitted(image_, picture.width(), picture.height(),
+                             onFill ? s.backgroundColor : 0);
   // a fully transparent fill leaves no trace
-  if ((s.backgroundColor >> 24) != 0) FillShape(g, s.backgroundColor, radius, box);
-  DrawPicture(g, image_, picture);
+  if ((s.backgroundColor >> 24) != 0 && !fitted.opaque())
+    FillShape(g, s.backgroundColor, radius, box);
+  fitted.Draw(g, picture);
   DrawBorderShape(g, s.borderColor, radius, ScaledSize(s.borderWidth, scale), box);
 }
 

@@ -108,4 +108,42 @@ bool ResamplePixels(const uint32_t* src,
   return true;
 }
 
+bool FlattenOnto(const uint32_t* src,
+                 int32_t width,
+                 int32_t height,
+                 int32_t srcStride,
+                 uint32_t backdrop,
+                 uint32_t* dst) {
+  if (!src || !dst || width <= 0 || height <= 0 || srcStride < width) return false;
+  const uint32_t backEven = backdrop & 0x00FF00FF;
+  const uint32_t backOdd = (backdrop >> 8) & 0x000000FF;
+  const uint32_t back = 0xFF000000 | backdrop;
+  for (int32_t y = 0; y < height; ++y) {
+    const uint32_t* in = src + static_cast<std::ptrdiff_t>(y) * srcStride;
+    uint32_t* out = dst + static_cast<std::ptrdiff_t>(y) * width;
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t v = in[x];
+      const uint32_t a = v >> 24;
+      // most pixels of a decoration over a page are one or the other
+      if (a == 0xFF) {
+        out[x] = v;
+        continue;
+      }
+      if (a == 0) {
+        out[x] = back;
+        continue;
+      }
+      // red and blue share one multiply, green has its own; each sum is at
+      // most 255 * 255, and (s + 128 + ((s + 128) >> 8)) >> 8 is s / 255
+      // rounded
+      uint32_t even = (v & 0x00FF00FF) * a + backEven * (255 - a) + 0x00800080;
+      even = ((even + ((even >> 8) & 0x00FF00FF)) >> 8) & 0x00FF00FF;
+      uint32_t odd = ((v >> 8) & 0xFF) * a + backOdd * (255 - a) + 0x80;
+      odd = (odd + (odd >> 8)) >> 8;
+      out[x] = 0xFF000000 | even | (odd << 8);
+    }
+  }
+  return true;
+}
+
 }  // namespace orvane

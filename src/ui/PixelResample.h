@@ -29,4 +29,16 @@ bool ResamplePixels(const uint32_t* src,
                     int32_t dstWidth,
                     int32_t dstHeight);
 
+// Lays a picture with straight (not premultiplied) alpha onto a backdrop of
+// one opaque colour: each channel becomes c * a + b * (255 - a), divided by
+// 255 and rounded, and the result is opaque. Pixels with alpha 255 keep
+// their colour, those with alpha 0 take the backdrop's. src as above, dst
+// packed; false (nothing written) for an empty size or a short stride.
+bool FlattenOnto(const uint32_t* src,
+                 int32_t width,
+                 int32_t height,
+                 int32_t srcStride,
+                 uint32_t backdrop,
+                 uint32_t* dst);
+
 }  // namespace orvane

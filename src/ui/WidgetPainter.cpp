@@ -236,55 +236,70 @@ void ImageSize(GpImage* image, double* width, double* height) {
   *height = h;
 }
 
-namespace {
-
-// the bitmap resampled to the size (PixelResample.h), or empty when it is
-// no bitmap or GDI+ cannot hand out its pixels
-GdipImage Resampled(GpImage* image, int32_t width, int32_t height, std::vector<uint32_t>* pixels) {
-  GdipImage none;
+FittedPicture::FittedPicture(GpImage* image, int32_t width, int32_t height, uint32_t backdrop)
+    : image_(image) {
+  if (!image || width <= 0 || height <= 0) return;
   ImageType type = ImageTypeUnknown;
-  if (gp::GdipGetImageType(image, &type) != Ok || type != ImageTypeBitmap) return none;
-  auto* bitmap = static_cast<GpBitmap*>(image);
+  if (gp::GdipGetImageType(image, &type) != Ok || type != ImageTypeBitmap) return;
   UINT w = 0, h = 0;
-  if (gp::GdipGetImageWidth(image, &w) != Ok || gp::GdipGetImageHeight(image, &h) != Ok)
-    return none;
+  if (gp::GdipGetImageWidth(image, &w) != Ok || gp::GdipGetImageHeight(image, &h) != Ok) return;
+  const bool flatten = (backdrop >> 24) == 0xFF;
+  const bool sameSize = static_cast<int32_t>(w) == width && static_cast<int32_t>(h) == height;
+  if (sameSize && !flatten) return;  // drawn as it is
+
+  // straight alpha to lay on the backdrop (as GDI+ decodes a PNG, so no
+  // conversion), premultiplied to resample on its own
+  auto* bitmap = static_cast<GpBitmap*>(image);
   const GpRect all(0, 0, static_cast<INT>(w), static_cast<INT>(h));
   BitmapData source{};
-  if (gp::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead, PixelFormat32bppPARGB, &source) !=
-      Ok) {
-    return none;
+  if (gp::GdipBitmapLockBits(bitmap, &all, ImageLockModeRead,
+                             flatten ? PixelFormat32bppARGB : PixelFormat32bppPARGB,
+                             &source) != Ok) {
+    return;
   }
-  pixels->assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
-  const bool ok = source.Stride > 0 && source.Stride % 4 == 0 &&
-                  ResamplePixels(static_cast<const uint32_t*>(source.Scan0),
-                                 static_cast<int32_t>(w), static_cast<int32_t>(h),
-                                 source.Stride / 4, pixels->data(), width, height);
+  bool ok = source.Stride > 0 && source.Stride % 4 == 0;
+  const auto* pixels = static_cast<const uint32_t*>(source.Scan0);
+  int32_t stride = ok ? source.Stride / 4 : 0;
+  std::vector<uint32_t> flat;
+  if (ok && flatten) {
+    flat.resize(static_cast<size_t>(w) * h);
+    ok = FlattenOnto(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h), stride, backdrop,
+                     flat.data());
+    pixels = flat.data();
+    stride = static_cast<int32_t>(w);
+  }
+  if (ok && sameSize) {
+    pixels_ = std::move(flat);
+  } else if (ok) {
+    pixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
+    ok = ResamplePixels(pixels, static_cast<int32_t>(w), static_cast<int32_t>(h), stride,
+                        pixels_.data(), width, height);
+  }
   gp::GdipBitmapUnlockBits(bitmap, &source);
-  if (!ok) return none;
-  GpBitmap* scaled = nullptr;
-  if (gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
-                                    reinterpret_cast<BYTE*>(pixels->data()), &scaled) != Ok) {
-    return none;
+  GpBitmap* ready = nullptr;
+  if (!ok || gp::GdipCreateBitmapFromScan0(width, height, width * 4, PixelFormat32bppPARGB,
+                                           reinterpret_cast<BYTE*>(pixels_.data()), &ready) != Ok) {
+    pixels_.clear();
+    return;
   }
-  return GdipImage(scaled);
+  ready_.reset(ready);
+  opaque_ = flatten;
 }
 
-}  // namespace
+void FittedPicture::Draw(GpGraphics* g, const IntRect& r) const {
+  GpImage* what = ready_ ? ready_.get() : image_;
+  if (!g || !what || r.width() <= 0 || r.height() <= 0) return;
+  // drawn at its own size: an opaque copy replaces exactly the pixels of r
+  CompositingMode mode = CompositingModeSourceOver;
+  const bool copy = opaque_ && gp::GdipGetCompositingMode(g, &mode) == Ok &&
+                    gp::GdipSetCompositingMode(g, CompositingModeSourceCopy) == Ok;
+  gp::GdipDrawImageRectI(g, what, r.left, r.top, r.width(), r.height());
+  if (copy) gp::GdipSetCompositingMode(g, mode);
+}
 
 void DrawPicture(GpGraphics* g, GpImage* image, const IntRect& r) {
   if (!image || r.width() <= 0 || r.height() <= 0) return;
-  double w = 0, h = 0;
-  ImageSize(image, &w, &h);
-  if (w != r.width() || h != r.height()) {
-    // drawn at its own size, the resampled copy is only copied by GDI+
-    std::vector<uint32_t> pixels;
-    GdipImage scaled = Resampled(image, r.width(), r.height(), &pixels);
-    if (scaled) {
-      gp::GdipDrawImageRectI(g, scaled.get(), r.left, r.top, r.width(), r.height());
-      return;
-    }
-  }
-  gp::GdipDrawImageRectI(g, image, r.left, r.top, r.width(), r.height());
+  FittedPicture(image, r.width(), r.height()).Draw(g, r);
 }
 
 }  // namespace orvane

@@ -4,7 +4,9 @@
 // errors are left in the objects and drawing goes on.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ui/GdiplusHandles.h"
 #include "ui/Geometry.h"
@@ -60,8 +62,32 @@ void DrawStyledText(Gdiplus::GpGraphics* g,
 // the picture's size, 0 x 0 without one
 void ImageSize(Gdiplus::GpImage* image, double* width, double* height);
 
-// the picture stretched to the rectangle; a bitmap of another size is
-// resampled here (PixelResample.h) and drawn at its new size
+// A picture made ready to be drawn at one size: the image itself when it
+// has that size, else a bitmap resampled here (PixelResample.h; GDI+ on
+// Wine resamples pixel by pixel through a generic path). Given an opaque
+// backdrop colour, the picture is laid on it here and comes out opaque:
+// GDI+ then copies it instead of blending it, and nothing need be filled
+// below it (a page background in GDI+: fill 4 ms, blend 3 ms under Wine).
+class FittedPicture {
+ public:
+  // backdrop: 0xFFrrggbb, or 0 for none
+  FittedPicture(Gdiplus::GpImage* image, int32_t width, int32_t height, uint32_t backdrop = 0);
+  FittedPicture(const FittedPicture&) = delete;
+  FittedPicture& operator=(const FittedPicture&) = delete;
+
+  // laid on the backdrop: it covers whatever is below it
+  bool opaque() const { return opaque_; }
+  // into r, whose size is the one given above
+  void Draw(Gdiplus::GpGraphics* g, const IntRect& r) const;
+
+ private:
+  Gdiplus::GpImage* image_;
+  GdipImage ready_;
+  std::vector<uint32_t> pixels_;  // ready_'s
+  bool opaque_ = false;
+};
+
+// the picture stretched to the rectangle (a FittedPicture without backdrop)
 void DrawPicture(Gdiplus::GpGraphics* g, Gdiplus::GpImage* image, const IntRect& r);
 
 }  // namespace orvane

@@ -140,5 +140,58 @@ TEST(PixelResample, RefusesWhatItCannotDo) {
   }
 }
 
+// what laying c with alpha a on b gives, in doubles
+uint32_t FlatChannel(uint32_t c, uint32_t a, uint32_t b) {
+  return static_cast<uint32_t>((c * a + b * (255.0 - a)) / 255.0 + 0.5);
+}
+
+TEST(FlattenOnto, EveryAlphaRoundsAsTheFormulaSays) {
+  const uint32_t levels[] = {0, 1, 2, 64, 127, 128, 200, 254, 255};
+  for (uint32_t a = 0; a <= 255; ++a) {
+    for (uint32_t c : levels) {
+      for (uint32_t b : levels) {
+        // each channel with its own colour and backdrop value, so that the
+        // shared multiplies cannot mix them up
+        const uint32_t src = (a << 24) | (c << 16) | ((255 - c) << 8) | (c / 2);
+        const uint32_t backdrop = 0xFF000000 | ((255 - b) << 16) | (b << 8) | (b / 3);
+        uint32_t out = 0;
+        ASSERT_TRUE(FlattenOnto(&src, 1, 1, 1, backdrop, &out));
+        const uint32_t want = 0xFF000000 | (FlatChannel(c, a, 255 - b) << 16) |
+                              (FlatChannel(255 - c, a, b) << 8) | FlatChannel(c / 2, a, b / 3);
+        ASSERT_EQ(out, want) << std::hex << "src " << src << " backdrop " << backdrop;
+      }
+    }
+  }
+}
+
+TEST(FlattenOnto, RowsFollowTheStrideAndNothingElseIsWritten) {
+  // a 2 x 2 picture in rows of 3, the third pixel of each row not its own
+  const Pixels src = {0xFF102030, 0x00FFFFFF, 0xDEADBEEF,  //
+                      0x80FF0000, 0xFF000000, 0xDEADBEEF};
+  Pixels dst(5, 0x12345678);
+  ASSERT_TRUE(FlattenOnto(src.data(), 2, 2, 3, 0xFF0000FF, dst.data()));
+  EXPECT_EQ(dst, (Pixels{0xFF102030, 0xFF0000FF, 0xFF80007F, 0xFF000000, 0x12345678}));
+
+  struct Case {
+    const char* why;
+    const uint32_t* src;
+    int32_t w, h, stride;
+    uint32_t* dst;
+  } refused[] = {
+      {"no source", nullptr, 2, 2, 3, dst.data()},
+      {"no target", src.data(), 2, 2, 3, nullptr},
+      {"empty", src.data(), 0, 2, 3, dst.data()},
+      {"negative height", src.data(), 2, -1, 3, dst.data()},
+      {"stride shorter than a row", src.data(), 2, 2, 1, dst.data()},
+  };
+  Pixels untouched(5, 0x12345678);
+  for (const auto& c : refused) {
+    SCOPED_TRACE(c.why);
+    EXPECT_FALSE(
+        FlattenOnto(c.src, c.w, c.h, c.stride, 0xFF0000FF, c.dst ? untouched.data() : nullptr));
+    EXPECT_EQ(untouched, Pixels(5, 0x12345678));
+  }
+}
+
 }  // namespace
 }  // namespace orvane
