@@ -33,6 +33,32 @@ TEST_F(Unpack, StoredAndDeflatedEntries) {
   EXPECT_EQ(test::ReadFileBytes(dest + L"c.txt"), "c");
 }
 
+// archives up to 16 MiB are read into memory first, larger ones from the
+// file: both unpack alike
+TEST_F(Unpack, SmallAndLargeArchivesUnpackAlike) {
+  std::string large((16 << 20) + 1, '\0');
+  for (size_t i = 0; i < large.size(); i += 4096)
+    large[i] = static_cast<char>(i / 4096 % 251 + 1);
+  const std::string* sizes[] = {nullptr, &large};
+  for (const std::string* big : sizes) {
+    SCOPED_TRACE(big ? "from the file" : "from memory");
+    std::vector<test::ZipEntry> entries = {{"a.png", "first"}, {"b.png", "second", false}};
+    // stored, so that the archive is larger than the entry
+    if (big) entries.push_back({"c.bin", *big, false});
+    MakeZip(archive, entries);
+    EXPECT_EQ(UnpackAll(archive, dest), 0);
+    EXPECT_EQ(test::ReadFileBytes(dest + L"a.png"), "first");
+    EXPECT_EQ(test::ReadFileBytes(dest + L"b.png"), "second");
+    if (big) {
+      EXPECT_TRUE(test::ReadFileBytes(dest + L"c.bin") == *big);
+    }
+    DeleteTree(dest);
+    ASSERT_TRUE(CreateDirectories(dest));
+    UnpackAllLenient(archive, dest);
+    EXPECT_EQ(test::ReadFileBytes(dest + L"b.png"), "second");
+  }
+}
+
 TEST_F(Unpack, ZeroByteEntryFailsTheWholeUnpack) {
   MakeZip(archive, {{"a.png", "a"}, {"empty.png", ""}, {"c.png", "c"}});
   EXPECT_EQ(UnpackAll(archive, dest), -1);
