@@ -8,7 +8,9 @@
 // waits for input with nothing in its queue (WaitForInputIdle): start-up
 // paints the first page with UpdateWindow and then enters its message loop,
 // and nothing before it asks for a message. The installer is ended after
-// each run. Prints one "key: value" a line: every run and the median.
+// each run, and the per-run folder it leaves is removed, as the installer
+// does when it ends on its own. Prints one "key: value" a line: every run and
+// the median.
 //
 // usage: bench_startup.exe INSTALLER RUNS [--first-run]
 //   --first-run  the installer's cache folder is removed before each run,
@@ -19,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -42,6 +45,27 @@ bool RemoveTree(const std::wstring& folder) {
   op.fFlags = FOF_NO_UI;
   return ::GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES ||
          ::SHFileOperationW(&op) == 0;
+}
+
+// The per-run folders (X:\OrvanePkg_<time>) that the installer removes
+// when it ends on its own: ended by the driver, it leaves them, and a drive
+// root that fills up with hundreds of them slows every later start.
+void RemoveRunTempFolders() {
+  wchar_t drives[512] = {};
+  const DWORD n = ::GetLogicalDriveStringsW(511, drives);
+  if (n == 0 || n > 511) return;
+  for (const wchar_t* root = drives; *root; root += wcslen(root) + 1) {
+    if (::GetDriveTypeW(root) != DRIVE_FIXED) continue;
+    const std::wstring pattern = std::wstring(root) + L"OrvanePkg_*";
+    WIN32_FIND_DATAW found = {};
+    HANDLE find = ::FindFirstFileW(pattern.c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) continue;
+    do {
+      if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(std::wstring(root) + found.cFileName);
+    } while (::FindNextFileW(find, &found));
+    ::FindClose(find);
+  }
 }
 
 // runs the installer to its entry point; false (and the process ended) when
@@ -130,6 +154,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     cache.pop_back();  // the trailing backslash
   }
+  RemoveRunTempFolders();
   std::vector<double> ms;
   for (int i = 0; i < runs; ++i) {
     if (!cache.empty() && !RemoveTree(cache)) {
@@ -148,6 +173,7 @@ int wmain(int argc, wchar_t** argv) {
     ::WaitForSingleObject(pi.hProcess, 10000);
     ::CloseHandle(pi.hThread);
     ::CloseHandle(pi.hProcess);
+    RemoveRunTempFolders();
     if (idle != 0) {
       std::fprintf(stderr, "bench_startup: the installer never waited for input (%lu)\n", idle);
       return 1;
