@@ -15,6 +15,7 @@
 #include "download/DownloadRules.h"
 #include "net/ConnectionRoutes.h"
 #include "platform/CacheFolders.h"
+#include "platform/DllSearch.h"
 #include "platform/Error.h"
 #include "platform/FileStream.h"
 #include "platform/FileSystem.h"
@@ -183,8 +184,10 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
     try {
       facts.instance = instance;
 
+      // user32 is imported on the first call into it (a delay-load), so it
+      // is not there yet: loaded here, from the system folder, and kept
       using SetProcessDpiAwareFn = BOOL(WINAPI*)();
-      if (HMODULE user32 = ::GetModuleHandleW(L"user32.dll")) {
+      if (HMODULE user32 = LoadSystemLibrary(L"user32.dll").release()) {
         auto aware = reinterpret_cast<SetProcessDpiAwareFn>(
             reinterpret_cast<void*>(::GetProcAddress(user32, "SetProcessDPIAware")));
         if (aware) aware();
