@@ -17,7 +17,9 @@ import sys
 import time
 import uuid
 
-from installer_driver import MAIN_WND, Build, DriverError, Installer, Sim, windows_path
+from installer_driver import (BEGIN_CUSTOM, BEGIN_INSTALL, CUSTOM_EXPERIENCE, CUSTOM_INSTALL,
+                              FIRST_BUTTON, MAIN_WND, PROGRESS_HIDE, Build, DriverError, Installer,
+                              Sim, windows_path)
 from page_flows import Checks, props
 
 ACCENT = 0x4F7DFF
@@ -31,9 +33,6 @@ SILENT = " /SILENT /VERYSILENT /SP- /noicons "
 # the page's geometry at scale 1.0 (logical pixels of the 600 x 400 window)
 BAR = (48, 552, 361)  # the bar's left and right, and a row through its middle
 BANNER = (0, 0, 600, 300)
-HIDE = (540, 36)
-INSTALL = (300, 279)  # the begin page's 立即安装
-FIRST_BUTTON, SECOND_BUTTON = (250, 164), (338, 164)  # a dialog's two buttons
 
 
 class Package:
@@ -105,7 +104,7 @@ def banner(app):
 
 def install(app):
     app.wait_for(lambda: app.pixel(221, 259) == ACCENT, "the painted begin page")
-    app.click(*INSTALL)
+    app.click(*BEGIN_INSTALL)
     app.wait_for(lambda: app.events("vSoftDownloadStart"), "the download's start")
 
 
@@ -131,7 +130,7 @@ def flow_download(app, sim, c, build):
     app.screenshot("progress-banner-b-100")
     c.equal(bar_percent(app), 40, "still 40 % while the download stays at 50 %")
 
-    app.click(*HIDE)
+    app.click(*PROGRESS_HIDE)
     app.wait_for(lambda: not app.visible_window(), "the window to hide")
     c.expect(("0003", "0001") in app.operations(), "operation record 0003/0001")
     # what the shell sends for a click on the icon
@@ -139,7 +138,7 @@ def flow_download(app, sim, c, build):
     app.wait_for(lambda: app.visible_window(), "the window back from the icon")
     c.expect(("0003", "0002") in app.operations(), "operation record 0003/0002")
 
-    app.click(*HIDE)
+    app.click(*PROGRESS_HIDE)
     app.wait_for(lambda: not app.visible_window(), "the window to hide again")
     second = subprocess.Popen([build.wine_run, build.prefix, app.path],
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -266,11 +265,11 @@ def flow_without_plan(app, sim, c, build):
     sim.set_scenario({"package": {"data": package.data()}})
     log = standin(app)
     app.start()
-    app.click(530, 369)  # 自定义安装
+    app.click(*BEGIN_CUSTOM)  # 自定义安装
     app.wait_for(lambda: app.edit_text(5), "the custom page")
-    app.click(135, 232)  # the experience plan's check box
+    app.click(*CUSTOM_EXPERIENCE)  # the experience plan's check box
     time.sleep(0.3)
-    app.click(300, 310)  # 立即安装
+    app.click(*CUSTOM_INSTALL)  # 立即安装
     lines = app.wait_for(lambda: log_lines(log), "the installer to start", 60)
     c.expect(lines[0].endswith('"' + SILENT + '-noexperience -nowelcome /DIR="' + FOLDER + '"'),
              f"the command line: {lines[0]}")
