@@ -174,6 +174,14 @@ def install_like_a_user(stage, shots, say, pages):
         say("clicking 立即安装 on the begin page")
         user.click(BEGIN_INSTALL)
         say("downloading and installing the demo package (the progress page)")
+        # the banner the simulator names replaces the skin's picture once it
+        # is fetched and decoded: shown to the person as it looks then
+        app.wait_for(lambda: user.looks_like("progress"), "the progress page", START_TIMEOUT)
+        skin = app.banner()
+        try:
+            app.wait_for(lambda: app.banner() != skin, "the banner", 3)
+        except DriverError:
+            pass  # the skin's picture it is
         user.see("progress", "progress page, installing", START_TIMEOUT)
         user.wait_finished()
         say("the welcome page went to the browser; closing the finished page")

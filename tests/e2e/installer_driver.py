@@ -68,6 +68,7 @@ FINISHED_TRY = (300, 324)  # 立即体验
 CLOSE = (570, 32)  # the close button of the 600 x 400 pages
 FIRST_BUTTON, SECOND_BUTTON = (250, 164), (338, 164)  # a dialog's two buttons
 REMINDER_INSTALL = SECOND_BUTTON
+BANNER = (0, 0, 600, 300)  # the progress page's picture
 
 
 class DriverError(Exception):
@@ -300,6 +301,13 @@ class Installer:
                                f"{w[2]}x{w[3]}+{w[0]}+{w[1]}", "+repage", "-depth", "8",
                                "rgb:-"], capture_output=True, check=True).stdout
         return w[2], w[3], s, data
+
+    def banner(self):
+        """the progress page's banner, every fourth pixel in both directions"""
+        width, _, s, data = self.grab()
+        left, top, right, bottom = (int(v * s) for v in BANNER)
+        return bytes(data[(y * width + x) * 3 + k] for y in range(top, bottom, 4)
+                     for x in range(left, right, 4) for k in range(3))
 
     def pixel(self, x, y, cls=MAIN_WND):
         """the RGB of a logical pixel of the window, as 0xRRGGBB"""

@@ -32,7 +32,6 @@ FOLDER = "C:\\Program Files\\Orvane\\栖木工坊"  # spaces and Chinese charact
 SILENT = " /SILENT /VERYSILENT /SP- /noicons "
 # the page's geometry at scale 1.0 (logical pixels of the 600 x 400 window)
 BAR = (48, 552, 361)  # the bar's left and right, and a row through its middle
-BANNER = (0, 0, 600, 300)
 
 
 class Package:
@@ -94,14 +93,6 @@ def wait_percent(app, want, what, timeout=None):
     return app.wait_for(lambda: bar_percent(app) == want, f"{what}: the bar at {want} %", timeout)
 
 
-def banner(app):
-    """the banner's pixels, every fourth in both directions"""
-    width, _, s, data = app.grab()
-    left, top, right, bottom = (int(v * s) for v in BANNER)
-    return bytes(data[(y * width + x) * 3 + k] for y in range(top, bottom, 4)
-                 for x in range(left, right, 4) for k in range(3))
-
-
 def install(app):
     app.wait_for(lambda: app.pixel(221, 259) == ACCENT, "the painted begin page")
     app.click(*BEGIN_INSTALL)
@@ -120,13 +111,13 @@ def flow_download(app, sim, c, build):
     app.start()
     install(app)
     wait_percent(app, 40, "a download at 50 %")
-    skin = banner(app)
+    skin = app.banner()
     app.screenshot("progress-downloading-100")
     app.wait_for(lambda: sim.requests("picture"), "the banner's picture")
-    app.wait_for(lambda: banner(app) != skin, "the GIF in the banner")
-    first = banner(app)
+    app.wait_for(lambda: app.banner() != skin, "the GIF in the banner")
+    first = app.banner()
     app.screenshot("progress-banner-a-100")
-    app.wait_for(lambda: banner(app) not in (skin, first), "the banner's next frame", 5)
+    app.wait_for(lambda: app.banner() not in (skin, first), "the banner's next frame", 5)
     app.screenshot("progress-banner-b-100")
     c.equal(bar_percent(app), 40, "still 40 % while the download stays at 50 %")
 
