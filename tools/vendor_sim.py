@@ -33,6 +33,7 @@ Pictures (40 x 20, a bar moving across a two-colour band; made here):
   huge.gif         a header announcing 65535 x 65535 pixels, then one
                    small frame
   many-frames.gif  1000 frames of 2 x 1 pixels
+  showcase.gif     600 x 300, six frames: the banner scripts/demo shows
 
 Scenario (JSON object; every member optional):
   {"package":    RULE,
@@ -171,6 +172,37 @@ def make_banner_gif(width=40, height=20, frames=3, delays=(10, 30, 20)):
     return bytes(gif + b"\x3B")
 
 
+def make_showcase_gif(width=600, height=300, frames=6, delay=12):
+    """The demo's banner, drawn at the progress page's size so that it is
+    shown as it is: a dusk gradient with a soft band of light sweeping
+    across, dithered so that its 16 colours show no steps."""
+    ramp = [(0x18 + 4 * i, 0x24 + 7 * i, 0x44 + 10 * i) for i in range(12)]
+    glow = [(0x50, 0x84, 0xD8), (0x66, 0x98, 0xE6), (0x80, 0xAC, 0xF0), (0x9C, 0xC0, 0xF8)]
+    palette = b"".join(bytes(c) for c in ramp + glow)  # 16 colours
+    gif = bytearray(b"GIF89a" + struct.pack("<HHBBB", width, height, 0xF3, 0, 0) + palette)
+    gif += b"\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00"  # loop for ever
+    bayer = ((0, 8, 2, 10), (12, 4, 14, 6), (3, 11, 1, 9), (15, 7, 13, 5))
+    for f in range(frames):
+        gif += b"\x21\xF9\x04\x04" + struct.pack("<H", delay) + b"\x00\x00"
+        gif += b"\x2C" + struct.pack("<HHHHB", 0, 0, width, height, 0)
+        centre = (f * (width + 240)) // frames - 120
+        pixels = []
+        for y in range(height):
+            level = (height - 1 - y) * 11 * 16 // height  # sixteenths of a ramp step
+            for x in range(width):
+                d = abs(x - centre + (y - height // 2) // 3)  # a gently slanted band
+                if d < 64:
+                    # the band fades out in four dithered steps towards its edges
+                    g = (64 - d) * 4 * 16 // 64
+                    step = g // 16 + (1 if g % 16 > bayer[y & 3][x & 3] else 0)
+                    if step:
+                        pixels.append(11 + min(step, 4))
+                        continue
+                pixels.append(min(11, level // 16 + (1 if level % 16 > bayer[y & 3][x & 3] else 0)))
+        gif += lzw_uncompressed(pixels, min_code_size=4)
+    return bytes(gif + b"\x3B")
+
+
 def make_pictures():
     """The pictures the gateway serves under /static/, by file name."""
     banner = make_banner_gif()
@@ -183,6 +215,7 @@ def make_pictures():
         "broken.gif": banner[:len(banner) * 3 // 5],
         "huge.gif": bytes(huge),
         "many-frames.gif": make_banner_gif(width=2, height=1, frames=1000, delays=(5,)),
+        "showcase.gif": make_showcase_gif(),
     }
 
 

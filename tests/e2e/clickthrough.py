@@ -5,24 +5,14 @@ scenarios (scenarios_test.py)."""
 import os
 import time
 
-from installer_driver import MAIN_WND, Build, DriverError, Installer, Sim
+from installer_driver import (BEGIN_CUSTOM, BEGIN_INSTALL, CLOSE, CUSTOM_EXPERIENCE, CUSTOM_FOLDER,
+                              CUSTOM_INSTALL, CUSTOM_TITLE, FINISHED_TRY, FIRST_BUTTON,
+                              MAIN_WND, PROGRESS_HIDE, REMINDER_INSTALL, SECOND_BUTTON, Build,
+                              DriverError, Installer, Sim)
 
 ACCENT = 0x4F7DFF
 TRACK = 0x1F1F1F  # the progress bar's track, and the pages' plain background
 
-# the pages' controls, in logical pixels of their window (page_flows.py and
-# progress_flows.py click the same places)
-BEGIN_INSTALL = (300, 279)
-BEGIN_CUSTOM = (530, 369)
-CUSTOM_FOLDER = (300, 148)
-CUSTOM_TITLE = (100, 94)  # takes the focus away from the folder field
-CUSTOM_EXPERIENCE = (135, 232)
-CUSTOM_INSTALL = (300, 310)
-PROGRESS_HIDE = (540, 36)
-FINISHED_TRY = (300, 324)  # 立即体验
-CLOSE = (570, 32)  # the close button of the 600 x 400 pages
-REMINDER_INSTALL = (338, 164)
-FIRST_BUTTON, SECOND_BUTTON = (250, 164), (338, 164)  # a dialog's two buttons
 FOLDER_FIELD = 5  # the custom page's edit control
 
 # dialog window classes
@@ -184,6 +174,14 @@ def install_like_a_user(stage, shots, say, pages):
         say("clicking 立即安装 on the begin page")
         user.click(BEGIN_INSTALL)
         say("downloading and installing the demo package (the progress page)")
+        # the banner the simulator names replaces the skin's picture once it
+        # is fetched and decoded: shown to the person as it looks then
+        app.wait_for(lambda: user.looks_like("progress"), "the progress page", START_TIMEOUT)
+        skin = app.banner()
+        try:
+            app.wait_for(lambda: app.banner() != skin, "the banner", 3)
+        except DriverError:
+            pass  # the skin's picture it is
         user.see("progress", "progress page, installing", START_TIMEOUT)
         user.wait_finished()
         say("the welcome page went to the browser; closing the finished page")

@@ -10,7 +10,7 @@ the test prefix).
     sim.set_scenario({"package": {"data": {"versionCode": "1.0.0.2"}}})
     with Installer(build, name="KestrelVaultSetup_huawei00.exe") as app:
         app.start()                                  # copy, start, wait for the main window
-        app.click(300, 279)                          # logical pixels of the window, x the ratio
+        app.click(*BEGIN_INSTALL)                    # logical pixels of the window, x the ratio
         app.visible_window("BeginChildCloseWnd")     # (x, y, w, h, 1) of a window class, or None
         app.click(250, 164, "BeginChildCloseWnd")    # ... and a click in that window
         app.type_keys("End", "shift+Home")
@@ -52,6 +52,23 @@ UNINSTALL_KEY = ("HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\
 BROWSER_KEY = "HKCU\\Software\\Wine\\WineBrowser"
 WM_CLOSE = 0x0010
 WM_APP_SHOW_PAGE = 0x8000 + 106
+
+# The pages' controls, in logical pixels of their window: every flow and
+# scripts/demo click these places.
+BEGIN_AGREE = (27, 369)  # the agreement's check box
+BEGIN_AGREEMENT = (203, 369)  # 用户使用协议
+BEGIN_INSTALL = (300, 279)
+BEGIN_CUSTOM = (530, 369)
+CUSTOM_FOLDER = (300, 148)
+CUSTOM_TITLE = (100, 94)  # takes the focus away from the folder field
+CUSTOM_EXPERIENCE = (135, 232)
+CUSTOM_INSTALL = (300, 310)
+PROGRESS_HIDE = (540, 36)
+FINISHED_TRY = (300, 324)  # 立即体验
+CLOSE = (570, 32)  # the close button of the 600 x 400 pages
+FIRST_BUTTON, SECOND_BUTTON = (250, 164), (338, 164)  # a dialog's two buttons
+REMINDER_INSTALL = SECOND_BUTTON
+BANNER = (0, 0, 600, 300)  # the progress page's picture
 
 
 class DriverError(Exception):
@@ -284,6 +301,13 @@ class Installer:
                                f"{w[2]}x{w[3]}+{w[0]}+{w[1]}", "+repage", "-depth", "8",
                                "rgb:-"], capture_output=True, check=True).stdout
         return w[2], w[3], s, data
+
+    def banner(self):
+        """the progress page's banner, every fourth pixel in both directions"""
+        width, _, s, data = self.grab()
+        left, top, right, bottom = (int(v * s) for v in BANNER)
+        return bytes(data[(y * width + x) * 3 + k] for y in range(top, bottom, 4)
+                     for x in range(left, right, 4) for k in range(3))
 
     def pixel(self, x, y, cls=MAIN_WND):
         """the RGB of a logical pixel of the window, as 0xRRGGBB"""

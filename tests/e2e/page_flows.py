@@ -14,8 +14,10 @@ import subprocess
 import sys
 import time
 
-from installer_driver import (MAIN_WND, WM_APP_SHOW_PAGE, WM_CLOSE, Build, DriverError,
-                              Installer, Sim)
+from installer_driver import (BEGIN_AGREE, BEGIN_AGREEMENT, BEGIN_CUSTOM, BEGIN_INSTALL, CLOSE,
+                              CUSTOM_EXPERIENCE, CUSTOM_FOLDER, CUSTOM_INSTALL, CUSTOM_TITLE,
+                              FINISHED_TRY, FIRST_BUTTON, MAIN_WND, SECOND_BUTTON,
+                              WM_APP_SHOW_PAGE, WM_CLOSE, Build, DriverError, Installer, Sim)
 
 ACCENT = 0x4F7DFF
 DISABLED = 0x6A748B
@@ -53,7 +55,7 @@ def props(app, event):
 def confirm_cancel(app, c, dialog, page_code, windows_name, reinstall=False):
     """"确认" in the cancel confirmation ends the installer with 0"""
     app.wait_for(lambda: app.visible_window(dialog), dialog)
-    app.click(250, 164, dialog)
+    app.click(*FIRST_BUTTON, dialog)
     c.equal(app.wait_exit(), 0, "exit code after the confirmed cancel")
     c.expect((page_code, "0001") in app.operations(), f"operation record {page_code}/0001")
     c.equal(props(app, "pCancelInstall"),
@@ -72,48 +74,48 @@ def flow_begin(app, sim, c, build):
             "vInstallPage")
     c.equal(app.count((257, 362, 472, 376), RED), 0, "red hint while the agreement is accepted")
 
-    app.click(27, 369)  # the check box
+    app.click(*BEGIN_AGREE)  # the check box
     app.wait_for(lambda: app.pixel(221, 259) == DISABLED, "the disabled install button")
     app.screenshot("page-begin-unticked-100")
     c.expect(app.count((257, 362, 472, 376), RED, 40) > 50, "the red hint shows")
-    app.click(300, 279)  # the disabled install button and custom link do nothing
-    app.click(530, 369)
+    app.click(*BEGIN_INSTALL)  # the disabled install button and custom link do nothing
+    app.click(*BEGIN_CUSTOM)
     time.sleep(0.5)
     c.equal(app.events("pConfirmInstall"), [], "no install from a disabled button")
     c.equal(app.operations(), [("0001", "0003")], "only the check box's record")
 
-    app.click(27, 369)
+    app.click(*BEGIN_AGREE)
     app.wait_for(lambda: app.pixel(221, 259) == ACCENT, "the install button again")
     c.equal(app.count((257, 362, 472, 376), RED, 40), 0, "the red hint is gone")
 
-    app.click(203, 369)  # the agreement, with the machine id
+    app.click(*BEGIN_AGREEMENT)  # the agreement, with the machine id
     urls = app.wait_for(app.opened_urls, "the agreement in the browser")
     c.equal(urls, ["http://www.orvane.test/kestrelvault/agreement?_mid=" +
                    app.records()[0].get("mid", "")], "the agreement's address")
     c.expect(("0001", "0004") in app.operations(), "operation record 0001/0004")
 
-    app.click(570, 32)  # close: the confirmation, declined
+    app.click(*CLOSE)  # close: the confirmation, declined
     app.wait_for(lambda: app.visible_window(BEGIN_WARN), "the cancel confirmation")
     time.sleep(0.5)
     app.screenshot("dialog-warn-begin-100", BEGIN_WARN)
-    app.click(338, 164, BEGIN_WARN)
+    app.click(*SECOND_BUTTON, BEGIN_WARN)
     app.wait_for(lambda: not app.window(BEGIN_WARN), "the confirmation to close")
     time.sleep(0.3)
     c.expect(app.running(), "the installer goes on after 取消")
     c.equal(app.events("pCancelInstall"), [], "no event after 取消")
     c.expect(("0005", "0002") in app.operations(), "operation record 0005/0002")
 
-    app.click(570, 32)
+    app.click(*CLOSE)
     confirm_cancel(app, c, BEGIN_WARN, "0005", "立即安装")
     c.equal(app.operations().count(("0001", "0001")), 2, "two clicks on the close button")
 
 
 def retype(app, text):
     """replaces the edit field's text and moves the focus away"""
-    app.click(300, 148)
+    app.click(*CUSTOM_FOLDER)
     app.type_keys("End", "shift+Home", "BackSpace")
     app.type_text(text, delay=2)
-    app.click(100, 94)  # the page title takes the focus
+    app.click(*CUSTOM_TITLE)  # the page title takes the focus
     time.sleep(0.3)
 
 
@@ -126,7 +128,7 @@ def flow_custom(app, sim, c, build):
     with open(os.path.join(drive_d, "afile.txt"), "w") as f:
         f.write("a file, not a folder\n")
     app.start()
-    app.click(530, 369)  # 自定义安装
+    app.click(*BEGIN_CUSTOM)  # 自定义安装
     default = app.wait_for(lambda: app.edit_text(5), "the custom page's edit field")
     c.equal(default, "C:\\Program Files" + PRODUCT, "the default install folder")
     c.equal(props(app, "vInstallPage"), {"is_reinstall": False, "windows_name": "自定义安装"},
@@ -163,14 +165,14 @@ def flow_small_drive(app, sim, c, build):
     app.start()
     app.wait_for(lambda: sim.requests("package"), "the package query")
     time.sleep(2)
-    app.click(530, 369)
+    app.click(*BEGIN_CUSTOM)
     app.wait_for(lambda: app.edit_text(5), "the custom page")
     app.move(535, 148)  # over 浏览: the page catches up with the drive
     app.wait_for(lambda: app.pixel(221, 290) == DISABLED, "the disabled install button")
     time.sleep(0.3)
     app.screenshot("page-custom-small-drive-100")
     c.expect(app.count((372, 178, 556, 202), RED, 40) > 50, "the red warning shows")
-    app.click(300, 310)
+    app.click(*CUSTOM_INSTALL)
     time.sleep(0.5)
     c.equal(app.events("pConfirmInstall"), [], "no install from the disabled button")
     app.post(MAIN_WND, WM_CLOSE)
@@ -193,12 +195,12 @@ def flow_reinstall(app, sim, c, build):
                 "vInstallPage of page 0")
         time.sleep(0.5)
         app.screenshot("page-reminder-100")
-        app.click(338, 164)  # 安装
+        app.click(*SECOND_BUTTON)  # 安装
         app.wait_for(lambda: app.window(MAIN_WND)[2:4] == (600, 400), "the begin page's size")
         c.equal(props(app, "vReInstallOpera"), {"event_name": "直接安装"}, "vReInstallOpera")
         c.equal(props(app, "vInstallPage"), {"is_reinstall": True, "windows_name": "立即安装"},
                 "vInstallPage of the begin page")
-        app.click(530, 369)
+        app.click(*BEGIN_CUSTOM)
         folder_text = app.wait_for(lambda: app.edit_text(5), "the custom page")
         c.equal(folder_text, "D:\\Tools\\KestrelVault", "the installation's own folder")
         app.post(MAIN_WND, WM_CLOSE)
@@ -213,11 +215,11 @@ def flow_declined_plan(app, sim, c, build):
     though the install completes; WM_CLOSE is ignored on the progress page"""
     sim.set_scenario({"package": {"data": PACKAGE}})
     app.start()
-    app.click(530, 369)
+    app.click(*BEGIN_CUSTOM)
     app.wait_for(lambda: app.edit_text(5), "the custom page")
-    app.click(135, 232)  # the experience check box
+    app.click(*CUSTOM_EXPERIENCE)  # the experience check box
     time.sleep(0.3)
-    app.click(300, 310)  # 立即安装
+    app.click(*CUSTOM_INSTALL)  # 立即安装
     app.wait_for(lambda: app.events("vJoinPlan"), "vJoinPlan")
     c.equal(props(app, "vJoinPlan"), {"choose_join_plan": False}, "vJoinPlan")
     c.equal(props(app, "pConfirmInstall"), {"confirm_entrance": "开始安装"}, "pConfirmInstall")
@@ -230,7 +232,7 @@ def flow_declined_plan(app, sim, c, build):
     c.expect(app.running(), "WM_CLOSE is ignored on the progress page")
     app.post(MAIN_WND, WM_APP_SHOW_PAGE, 4)
     app.wait_for(lambda: app.config().get("General", {}).get("install") == "1", "the install key")
-    app.click(570, 32)  # the finished page's close button
+    app.click(*CLOSE)  # the finished page's close button
     c.equal(app.wait_exit(), 0, "exit code")
     c.equal(app.records()[count:], [], "no record after vJoinPlan")
 
@@ -251,7 +253,7 @@ def flow_finished(app, sim, c, build, fake_product):
     app.start()
     app.wait_for(lambda: sim.requests("welcome") and sim.requests("package"), "both queries")
     time.sleep(0.5)
-    app.click(300, 279)  # 立即安装
+    app.click(*BEGIN_INSTALL)  # 立即安装
     app.wait_for(lambda: app.events("vJoinPlan"), "the progress page")
     # the package's installer has run: the product is there
     build.set_uninstall_key("D:\\Product\\app.exe")
@@ -284,7 +286,7 @@ def flow_finished(app, sim, c, build, fake_product):
                 {"install_status": "安装成功", "install_type": "安装器", "is_first_install": True,
                  "is_reinstall": False, "soft_package_name": "KestrelVaultSetup_huawei00"},
                 "pSoftInstallResult")
-        app.click(300, 324)  # 立即体验
+        app.click(*FINISHED_TRY)  # 立即体验
         c.equal(app.wait_exit(), 0, "exit code")
         c.expect(app.events("pImmediateUse"), "pImmediateUse")
         c.expect(("0004", "0002") in app.operations(), "operation record 0004/0002")

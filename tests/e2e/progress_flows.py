@@ -17,7 +17,9 @@ import sys
 import time
 import uuid
 
-from installer_driver import MAIN_WND, Build, DriverError, Installer, Sim, windows_path
+from installer_driver import (BEGIN_CUSTOM, BEGIN_INSTALL, CUSTOM_EXPERIENCE, CUSTOM_INSTALL,
+                              FIRST_BUTTON, MAIN_WND, PROGRESS_HIDE, Build, DriverError, Installer,
+                              Sim, windows_path)
 from page_flows import Checks, props
 
 ACCENT = 0x4F7DFF
@@ -30,10 +32,6 @@ FOLDER = "C:\\Program Files\\Orvane\\栖木工坊"  # spaces and Chinese charact
 SILENT = " /SILENT /VERYSILENT /SP- /noicons "
 # the page's geometry at scale 1.0 (logical pixels of the 600 x 400 window)
 BAR = (48, 552, 361)  # the bar's left and right, and a row through its middle
-BANNER = (0, 0, 600, 300)
-HIDE = (540, 36)
-INSTALL = (300, 279)  # the begin page's 立即安装
-FIRST_BUTTON, SECOND_BUTTON = (250, 164), (338, 164)  # a dialog's two buttons
 
 
 class Package:
@@ -95,17 +93,9 @@ def wait_percent(app, want, what, timeout=None):
     return app.wait_for(lambda: bar_percent(app) == want, f"{what}: the bar at {want} %", timeout)
 
 
-def banner(app):
-    """the banner's pixels, every fourth in both directions"""
-    width, _, s, data = app.grab()
-    left, top, right, bottom = (int(v * s) for v in BANNER)
-    return bytes(data[(y * width + x) * 3 + k] for y in range(top, bottom, 4)
-                 for x in range(left, right, 4) for k in range(3))
-
-
 def install(app):
     app.wait_for(lambda: app.pixel(221, 259) == ACCENT, "the painted begin page")
-    app.click(*INSTALL)
+    app.click(*BEGIN_INSTALL)
     app.wait_for(lambda: app.events("vSoftDownloadStart"), "the download's start")
 
 
@@ -121,17 +111,17 @@ def flow_download(app, sim, c, build):
     app.start()
     install(app)
     wait_percent(app, 40, "a download at 50 %")
-    skin = banner(app)
+    skin = app.banner()
     app.screenshot("progress-downloading-100")
     app.wait_for(lambda: sim.requests("picture"), "the banner's picture")
-    app.wait_for(lambda: banner(app) != skin, "the GIF in the banner")
-    first = banner(app)
+    app.wait_for(lambda: app.banner() != skin, "the GIF in the banner")
+    first = app.banner()
     app.screenshot("progress-banner-a-100")
-    app.wait_for(lambda: banner(app) not in (skin, first), "the banner's next frame", 5)
+    app.wait_for(lambda: app.banner() not in (skin, first), "the banner's next frame", 5)
     app.screenshot("progress-banner-b-100")
     c.equal(bar_percent(app), 40, "still 40 % while the download stays at 50 %")
 
-    app.click(*HIDE)
+    app.click(*PROGRESS_HIDE)
     app.wait_for(lambda: not app.visible_window(), "the window to hide")
     c.expect(("0003", "0001") in app.operations(), "operation record 0003/0001")
     # what the shell sends for a click on the icon
@@ -139,7 +129,7 @@ def flow_download(app, sim, c, build):
     app.wait_for(lambda: app.visible_window(), "the window back from the icon")
     c.expect(("0003", "0002") in app.operations(), "operation record 0003/0002")
 
-    app.click(*HIDE)
+    app.click(*PROGRESS_HIDE)
     app.wait_for(lambda: not app.visible_window(), "the window to hide again")
     second = subprocess.Popen([build.wine_run, build.prefix, app.path],
                               stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
@@ -266,11 +256,11 @@ def flow_without_plan(app, sim, c, build):
     sim.set_scenario({"package": {"data": package.data()}})
     log = standin(app)
     app.start()
-    app.click(530, 369)  # 自定义安装
+    app.click(*BEGIN_CUSTOM)  # 自定义安装
     app.wait_for(lambda: app.edit_text(5), "the custom page")
-    app.click(135, 232)  # the experience plan's check box
+    app.click(*CUSTOM_EXPERIENCE)  # the experience plan's check box
     time.sleep(0.3)
-    app.click(300, 310)  # 立即安装
+    app.click(*CUSTOM_INSTALL)  # 立即安装
     lines = app.wait_for(lambda: log_lines(log), "the installer to start", 60)
     c.expect(lines[0].endswith('"' + SILENT + '-noexperience -nowelcome /DIR="' + FOLDER + '"'),
              f"the command line: {lines[0]}")
