@@ -7,10 +7,12 @@
 #include "app/InstallSettings.h"
 #include "app/WindowMessages.h"
 #include "config/ProductIdentity.h"
+#include "download/DownloadEnvironment.h"
 #include "net/ConnectionRoutes.h"
 #include "platform/CacheFolders.h"
 #include "platform/Error.h"
 #include "platform/FileSystem.h"
+#include "platform/Md5.h"
 #include "support/RecordingLogger.h"
 #include "telemetry/LoggerServer.h"
 #include "support/WineTestSupport.h"
@@ -22,17 +24,24 @@ namespace {
 // a main window of the right class that ends the loop when it is closed
 class ClosingWindow : public IBaseWindow {
  public:
-  ClosingWindow() : IBaseWindow(600, 400) { Create(kMainWindowClass, nullptr); }
+  explicit ClosingWindow(std::function<void()> onClose = {})
+      : IBaseWindow(600, 400), onClose_(std::move(onClose)) {
+    Create(kMainWindowClass, nullptr);
+  }
   ~ClosingWindow() override {
     if (hwnd_) ::DestroyWindow(hwnd_);
   }
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
     if (msg == WM_CLOSE) {
+      if (onClose_) onClose_();
       ::PostQuitMessage(0);
       return 0;
     }
     return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
   }
+
+ private:
+  std::function<void()> onClose_;
 };
 
 class FakeServices : public IStartupServices {
@@ -68,9 +77,12 @@ class FakeServices : public IStartupServices {
     return serverQueryOk;
   }
   void StopQueries() override { queriesStopped = 1; }
+  // what the window does when the user closes it, the first message the
+  // loop handles
+  std::function<void()> onClose;
   std::unique_ptr<IBaseWindow> CreateMainWindow(HINSTANCE) override {
     if (!createWindow) throw Error("create window error");
-    auto w = std::make_unique<ClosingWindow>();
+    auto w = std::make_unique<ClosingWindow>(onClose);
     if (windowSendsEvent) EventLogger().Send(Event("vFromWindow").Int("page", 1));
     ++windows;
     // the user closes the window as soon as the loop runs
@@ -237,6 +249,38 @@ TEST(InstallSession, LaterRunWritesBeginTimestamp) {
                              (folder + L"config.ini").c_str());
   EXPECT_EQ(InstallSettings::GetInstance().beginTimestamp, begin);
   EXPECT_GT(_wtoi64(begin), 1700000000);
+}
+
+// Start-up's records (config.ini's begin time, the remembered package for
+// the download engine, the cache folder) are made beside the first page;
+// the loop handles nothing before they are there. A remembered package of
+// 64 MiB makes them take a while: its MD5 is checked first.
+TEST(InstallSession, TheLoopHandlesNothingBeforeStartupsRecords) {
+  const std::wstring folder = GetPackageCacheRoot() + kCacheFolderName;
+  const std::wstring config = folder + L"config.ini";
+  const std::wstring package = folder + L"remembered-for-the-test.exe";
+  ASSERT_TRUE(CreateDirectories(folder));
+  test::WriteFileBytes(package, std::string(64 << 20, 'p'));
+  const std::string md5 = Md5File(package);
+  ASSERT_EQ(md5.size(), 32u);
+  ::WritePrivateProfileStringW(L"General", L"md5", test::W(md5).c_str(), config.c_str());
+  ::WritePrivateProfileStringW(L"General", L"path", package.c_str(), config.c_str());
+  ::WritePrivateProfileStringW(L"General", L"begin_timestamp", L"", config.c_str());
+
+  std::wstring rememberedAtClose = L"<not closed>";
+  std::wstring beginAtClose;
+  FakeServices services;
+  services.onClose = [&] {
+    rememberedAtClose = RememberedPackage().RememberedPackagePath();
+    wchar_t begin[64] = {};
+    ::GetPrivateProfileStringW(L"General", L"begin_timestamp", L"", begin, 63, config.c_str());
+    beginAtClose = begin;
+  };
+  EXPECT_EQ(RunInstaller(::GetModuleHandleW(nullptr), services), 0);
+  EXPECT_EQ(rememberedAtClose, package);
+  EXPECT_GT(_wtoi64(beginAtClose.c_str()), 1700000000) << beginAtClose;
+  ::DeleteFileW(package.c_str());
+  ::DeleteFileW(config.c_str());
 }
 
 // a window of the main window class that counts activations
