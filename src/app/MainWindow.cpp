@@ -25,6 +25,7 @@
 #include "server/KMReportThread.h"
 #include "server/PkgInfo.h"
 #include "telemetry/LoggerServer.h"
+#include "ui/PictureAhead.h"
 
 namespace orvane {
 
@@ -79,8 +80,11 @@ MainWindow::MainWindow() : IBaseWindow(600, 400) {
     appPath_ = CAppInfo::GetInstance().GetExePath();
     DecideInstallFolder();
     ShowPage(FirstPage());
+    // fitted while the window is shown
+    if (current_) current_->FitBackgroundAhead();
   } catch (...) {
     // no window of a half-made object may stay behind
+    PictureAhead::Discard();
     current_ = nullptr;
     ::DestroyWindow(hwnd_);
     hwnd_ = nullptr;
@@ -95,6 +99,8 @@ MainWindow::~MainWindow() {
   current_ = nullptr;
   for (auto& page : pages_)
     page.reset();
+  // a picture fitted ahead and never drawn goes before its skin and GDI+
+  PictureAhead::Discard();
   resources_.reset();
 }
 

@@ -43,6 +43,16 @@ void IBaseView::DrawWidgets(HDC dc) const {
     w->Draw(dc);
 }
 
+void IBaseView::FitBackgroundAhead() const {
+  for (const auto& w : widgets_) {
+    auto* background = dynamic_cast<CImageResource*>(w.get());
+    if (background && background->kind() == kKindBackground) {
+      background->FitPictureAhead();
+      return;
+    }
+  }
+}
+
 LRESULT IBaseView::PaintOpaque(UINT msg, WPARAM wParam, LPARAM lParam) {
   {
     WindowDc window(hwnd_);

@@ -53,6 +53,9 @@ class IBaseView {
 
   // every widget onto the DC in vector order
   void DrawWidgets(HDC dc) const;
+  // starts fitting the background picture for the next paint, to be done
+  // while the window is shown (PictureAhead)
+  void FitBackgroundAhead() const;
 
   HWND hwnd() const { return hwnd_; }
   IBaseResource* WidgetAt(int32_t index) const;

@@ -1,5 +1,8 @@
 #include "ui/ImageResource.h"
 
+#include <memory>
+
+#include "ui/PictureAhead.h"
 #include "ui/WidgetPainter.h"
 
 namespace orvane {
@@ -27,6 +30,20 @@ uint64_t Pair(int64_t high, int64_t low) {
 
 }  // namespace
 
+uint32_t CImageResource::PictureBackdrop() const {
+  const WidgetStyle& s = CurrentStyle();
+  // a picture over exactly the square fill of an opaque colour is laid on
+  // that colour beforehand, and covers it (the page backgrounds)
+  const bool onFill = (s.backgroundColor >> 24) == 0xFF &&
+                      ScaledSize(s.cornerRadius, UiScale()) < 1 && imageRect_ == rect_;
+  return onFill ? s.backgroundColor : 0;
+}
+
+void CImageResource::FitPictureAhead() {
+  if (!visible() || !image_) return;
+  PictureAhead::Start(image_, imageRect_.width(), imageRect_.height(), PictureBackdrop());
+}
+
 void CImageResource::PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t originY) {
   const WidgetStyle& s = CurrentStyle();
   const double scale = UiScale();
@@ -36,15 +53,15 @@ void CImageResource::PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t 
                         imageRect_.right - originX, imageRect_.bottom - originY};
   const FloatRect box = ToFloatRect(at);
   const int32_t radius = ScaledSize(s.cornerRadius, scale);
-  // a picture over exactly the square fill of an opaque colour is laid on
-  // that colour beforehand, and covers it (the page backgrounds)
-  const bool onFill = (s.backgroundColor >> 24) == 0xFF && radius < 1 && picture == at;
-  const FittedPicture fitted(image_, picture.width(), picture.height(),
-                             onFill ? s.backgroundColor : 0);
+  const uint32_t backdrop = PictureBackdrop();
+  std::unique_ptr<FittedPicture> fitted =
+      PictureAhead::Take(image_, picture.width(), picture.height(), backdrop);
+  if (!fitted)
+    fitted = std::make_unique<FittedPicture>(image_, picture.width(), picture.height(), backdrop);
   // a fully transparent fill leaves no trace
-  if ((s.backgroundColor >> 24) != 0 && !fitted.opaque())
+  if ((s.backgroundColor >> 24) != 0 && !fitted->opaque())
     FillShape(g, s.backgroundColor, radius, box);
-  fitted.Draw(g, picture);
+  fitted->Draw(g, picture);
   DrawBorderShape(g, s.borderColor, radius, ScaledSize(s.borderWidth, scale), box);
 }
 

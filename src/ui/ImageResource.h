@@ -38,6 +38,9 @@ class CImageResource : public IBaseResource {
   }
   // width / height to keep; 0 = none
   void SetAspect(double aspect) { aspect_ = aspect; }
+  // starts fitting the picture for the next paint at the current size
+  // (PictureAhead)
+  void FitPictureAhead();
 
  protected:
   // the record of the current state; a default one for a state outside 0..3
@@ -60,6 +63,9 @@ class CImageResource : public IBaseResource {
 
  private:
   void FitImage();
+  // the colour the picture is laid on before it is drawn (FittedPicture),
+  // or 0
+  uint32_t PictureBackdrop() const;
   // fill, picture and border with the widget's top-left corner at origin
   void PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t originY);
 };

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "ui/DisplayScale.h"
+#include "platform/BasedThread.h"
 #include "ui/ImageResource.h"
+#include "ui/PictureAhead.h"
 #include "ui/WidgetKinds.h"
 #include "ui/WidgetPainter.h"
 #include "ui/WidgetTestSupport.h"
@@ -114,6 +116,86 @@ TEST_F(FittedPictureTest, APictureWidgetGivesTheSamePixelsWithOrWithoutTheFill) 
     EXPECT_EQ(CountNear(surface, inside, kGrey, 0),
               c.pictureArea == 60 * 40 ? 0 : insideArea - c.pictureArea);
   }
+}
+
+// the pixels a widget draws, in a surface of its own
+std::vector<uint32_t> PixelsOf(CImageResource& widget, int width, int height) {
+  DibSurface surface(nullptr, width, height);
+  std::vector<uint32_t> pixels;
+  if (!surface.ok()) return pixels;
+  widget.Draw(surface.dc());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      pixels.push_back(surface.Pixel(x, y));
+  }
+  return pixels;
+}
+
+TEST_F(FittedPictureTest, APictureFittedAheadIsTakenOnceByTheSameAskOnly) {
+  GdipImage half = SolidImage(90, 60, kHalfBlue);
+  GdipImage other = SolidImage(90, 60, kBlue);
+  PictureAhead::Start(half.get(), 60, 40, kRed);
+  // another picture, size or backdrop is not it, and leaves it pending
+  EXPECT_EQ(PictureAhead::Take(other.get(), 60, 40, kRed), nullptr);
+  EXPECT_EQ(PictureAhead::Take(half.get(), 61, 40, kRed), nullptr);
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kGrey), nullptr);
+  std::unique_ptr<FittedPicture> fitted = PictureAhead::Take(half.get(), 60, 40, kRed);
+  ASSERT_NE(fitted, nullptr);
+  EXPECT_TRUE(fitted->opaque());
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr) << "taken once";
+
+  // dropped: nothing to take
+  PictureAhead::Start(half.get(), 60, 40, kRed);
+  PictureAhead::Discard();
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
+  // a new start drops what was pending
+  PictureAhead::Start(half.get(), 60, 40, kRed);
+  PictureAhead::Start(half.get(), 30, 20, kRed);
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
+  EXPECT_NE(PictureAhead::Take(half.get(), 30, 20, kRed), nullptr);
+  // without a thread to spare nothing is fitted ahead
+  {
+    ScopedThreadCreationFailure noThreads;
+    PictureAhead::Start(half.get(), 60, 40, kRed);
+  }
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
+}
+
+TEST_F(FittedPictureTest, AWidgetDrawsTheSamePixelsWithItsPictureFittedAhead) {
+  // a picture with a gradient, so that a different fitting would show
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  gp::GdipCreateBitmapFromScan0(90, 60, 0, PixelFormat32bppARGB, nullptr, &bitmap);
+  for (int y = 0; y < 60; ++y) {
+    for (int x = 0; x < 90; ++x)
+      gp::GdipBitmapSetPixel(bitmap, x, y, (static_cast<uint32_t>(x * 2) << 24) | (y * 4 << 8) | x);
+  }
+  GdipImage picture(bitmap);
+  const struct {
+    const char* why;
+    int32_t radius;
+  } cases[] = {{"laid on its fill", 0}, {"blended over a rounded fill", 6}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    WidgetStyles styles;
+    for (WidgetStyle& s : styles) {
+      s.backgroundColor = kGrey;
+      s.cornerRadius = c.radius;
+    }
+    CImageResource plain(0, kKindBackground, &styles);
+    plain.SetRect(0, 0, 60, 40);
+    plain.SetImage(picture.get());
+    const std::vector<uint32_t> want = PixelsOf(plain, 60, 40);
+    ASSERT_EQ(want.size(), 60u * 40u);
+
+    CImageResource ahead(0, kKindBackground, &styles);
+    ahead.SetRect(0, 0, 60, 40);
+    ahead.SetImage(picture.get());
+    ahead.FitPictureAhead();
+    EXPECT_EQ(PixelsOf(ahead, 60, 40), want);
+    // the paint took it
+    EXPECT_EQ(PictureAhead::Take(picture.get(), 60, 40, c.radius ? 0 : kGrey), nullptr);
+  }
+  PictureAhead::Discard();
 }
 
 }  // namespace
