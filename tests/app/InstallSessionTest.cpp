@@ -260,7 +260,16 @@ TEST(InstallSession, TheLoopHandlesNothingBeforeStartupsRecords) {
   const std::wstring config = folder + L"config.ini";
   const std::wstring package = folder + L"remembered-for-the-test.exe";
   ASSERT_TRUE(CreateDirectories(folder));
-  test::WriteFileBytes(package, std::string(64 << 20, 'p'));
+  {
+    // sparse: nothing written, so the free space other tests compare stays
+    UniqueHandle file(::CreateFileW(package.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file.valid());
+    LARGE_INTEGER size{};
+    size.QuadPart = int64_t{64} << 20;
+    ASSERT_TRUE(::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(file.get()));
+  }
   const std::string md5 = Md5File(package);
   ASSERT_EQ(md5.size(), 32u);
   ::WritePrivateProfileStringW(L"General", L"md5", test::W(md5).c_str(), config.c_str());
