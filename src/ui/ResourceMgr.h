@@ -90,7 +90,8 @@ class CResourceManager : public IResourceMgr {
 };
 
 // Makes the manager on a thread of its own, and decodes the named pictures
-// ahead, while the caller does other work. Under Wine, starting GDI+,
+// ahead (and loads what the first paint would load), while the caller does
+// other work. Under Wine, starting GDI+,
 // unpacking the skin and loading the PNG decoder take about 40 ms; beside
 // the main window's creation, which takes as long, the first paint no
 // longer waits for both one after the other. What the manager reports comes
