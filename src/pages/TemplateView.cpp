@@ -18,12 +18,12 @@ using namespace colors;
 
 namespace {
 
-WidgetStyles TitleBarStyle(const TemplateSpec& spec) {
+WidgetStyles TitleBarStyle(const TemplateSpec& shape) {
   WidgetStyles s;
   s[0].backgroundColor = kPage;
   s[0].borderWidth = 1;
-  s[0].borderColor = spec.titleBorderColor;
-  s[0].cornerRadius = spec.rounded ? 4 : 0;
+  s[0].borderColor = shape.titleBorderColor;
+  s[0].cornerRadius = shape.rounded ? 4 : 0;
   return s;
 }
 
@@ -47,33 +47,33 @@ WidgetStyles TemplateButtonStyle(bool first, uint32_t fontSize) {
 
 }  // namespace
 
-CTemplateView::CTemplateView(HWND host, IResourceMgr* resources, const TemplateSpec& spec)
+CTemplateView::CTemplateView(HWND host, IResourceMgr* resources, const TemplateSpec& shape)
     : IBaseView(host, resources) {
   auto layout = [&](int32_t orientation) {
-    return Add(std::make_unique<CLayoutResource>(orientation, spec.layoutId));
+    return Add(std::make_unique<CLayoutResource>(orientation, shape.layoutId));
   };
   auto spacer = [&] { return Add(std::make_unique<CSpacerResource>()); };
   auto text = [&](const wchar_t* content, uint32_t color, int32_t vertical) {
-    WidgetStyles style = TextStyle(color, spec.fontSize);
+    WidgetStyles style = TextStyle(color, shape.fontSize);
     style[0].verticalAlignment = vertical;
-    auto* t = Add(std::make_unique<CTextResource>(spec.textId, kKindText, &style));
+    auto* t = Add(std::make_unique<CTextResource>(shape.textId, kKindText, &style));
     t->SetText(content);
     return t;
   };
 
   auto* root = layout(kVertical);
-  const WidgetStyles page = PageBackgroundStyle(spec.rounded ? 4 : 0);
+  const WidgetStyles page = PageBackgroundStyle(shape.rounded ? 4 : 0);
   root->SetBackground(Add(std::make_unique<CImageResource>(0, kKindBackground, &page)));
 
   auto* title = layout(kHorizontal);
   title->SetMargins(10, 5, 10, 5);
   root->AddChild(title, 3);
-  const WidgetStyles titleStyle = TitleBarStyle(spec);
+  const WidgetStyles titleStyle = TitleBarStyle(shape);
   auto* titleBackground = Add(std::make_unique<CImageResource>(0, kKindBackground, &titleStyle));
   titleBackground->SetOutsets(-1, -2);
   title->SetBackground(titleBackground);
   title->AddChild(text(kProductTitle, kText, 1), 27);
-  if (spec.closeButton) {
+  if (shape.closeButton) {
     const WidgetStyles closeStyle = CloseButtonStyle();
     auto* close = Add(std::make_unique<CButtonResource>(L"", kCloseButton, &closeStyle));
     close->SetAspect(1.0);
@@ -90,28 +90,28 @@ CTemplateView::CTemplateView(HWND host, IResourceMgr* resources, const TemplateS
   body->AddChild(content, 5);
   auto* headingRow = layout(kHorizontal);
   content->AddChild(headingRow, 40);
-  auto* icon = Add(std::make_unique<CImageResource>(spec.iconId, kKindPicture, nullptr));
-  icon->SetImage(resources_->GetImage(spec.icon));
+  auto* icon = Add(std::make_unique<CImageResource>(shape.iconId, kKindPicture, nullptr));
+  icon->SetImage(resources_->GetImage(shape.icon));
   headingRow->AddChild(icon, 30);
   headingRow->AddChild(spacer(), 16);
-  headingRow->AddChild(text(spec.heading, kText, 1), 300);
+  headingRow->AddChild(text(shape.heading, kText, 1), 300);
   auto* textRow = layout(kHorizontal);
   content->AddChild(textRow, 60);
   textRow->AddChild(spacer(), 30);
   textRow->AddChild(spacer(), 16);
-  textRow->AddChild(text(spec.text, kSubtext, 0), 300);
+  textRow->AddChild(text(shape.text, kSubtext, 0), 300);
 
   auto* buttons = layout(kHorizontal);
   body->AddChild(buttons, 2);
   buttons->AddChild(spacer(), 15);
-  const WidgetStyles firstStyle = TemplateButtonStyle(true, spec.fontSize);
-  auto* first = Add(std::make_unique<CButtonResource>(spec.firstButton, kFirstButton, &firstStyle));
+  const WidgetStyles firstStyle = TemplateButtonStyle(true, shape.fontSize);
+  auto* first = Add(std::make_unique<CButtonResource>(shape.firstButton, kFirstButton, &firstStyle));
   first->SetAspect(2.5333);
   buttons->AddChild(first, 6);
   buttons->AddChild(spacer(), 1);
-  const WidgetStyles secondStyle = TemplateButtonStyle(false, spec.fontSize);
+  const WidgetStyles secondStyle = TemplateButtonStyle(false, shape.fontSize);
   auto* second =
-      Add(std::make_unique<CButtonResource>(spec.secondButton, kSecondButton, &secondStyle));
+      Add(std::make_unique<CButtonResource>(shape.secondButton, kSecondButton, &secondStyle));
   second->SetAspect(2.5333);
   buttons->AddChild(second, 6);
 

@@ -38,7 +38,7 @@ class CTemplateView : public IBaseView {
 
  protected:
   // builds the widgets and lays them out in the host's client area
-  CTemplateView(HWND host, IResourceMgr* resources, const TemplateSpec& spec);
+  CTemplateView(HWND host, IResourceMgr* resources, const TemplateSpec& shape);
 
   // the view's own action for a clicked button (1, 2 or 3)
   virtual void OnButton(int32_t id) = 0;

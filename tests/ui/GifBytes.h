@@ -66,23 +66,23 @@ inline std::string ImageData(uint8_t codeSize, uint32_t pixels, uint8_t colour) 
   return out;
 }
 
-inline std::string MakeGif(const GifSpec& spec) {
+inline std::string MakeGif(const GifSpec& shape) {
   std::string g = "GIF89a";
-  PutU16(&g, spec.width);
-  PutU16(&g, spec.height);
-  g.push_back(static_cast<char>(spec.globalTable ? 0x81 : 0x00));  // 4 colours
+  PutU16(&g, shape.width);
+  PutU16(&g, shape.height);
+  g.push_back(static_cast<char>(shape.globalTable ? 0x81 : 0x00));  // 4 colours
   g.push_back('\0');
   g.push_back('\0');
-  if (spec.globalTable) g += Palette();
-  if (spec.frames.size() > 1) g += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
-  for (const GifFrame& f : spec.frames) {
+  if (shape.globalTable) g += Palette();
+  if (shape.frames.size() > 1) g += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
+  for (const GifFrame& f : shape.frames) {
     if (f.control) {
       g += std::string("\x21\xF9\x04\x04", 4);
       PutU16(&g, f.delay);
       g += std::string("\x00\x00", 2);
     }
-    const uint16_t w = f.width ? f.width : spec.width;
-    const uint16_t h = f.height ? f.height : spec.height;
+    const uint16_t w = f.width ? f.width : shape.width;
+    const uint16_t h = f.height ? f.height : shape.height;
     g.push_back('\x2C');
     PutU16(&g, f.left);
     PutU16(&g, f.top);
@@ -95,22 +95,22 @@ inline std::string MakeGif(const GifSpec& spec) {
     data[0] = static_cast<char>(f.codeSize);  // as asked, even when invalid
     g += data;
   }
-  if (spec.trailer) g.push_back('\x3B');
+  if (shape.trailer) g.push_back('\x3B');
   return g;
 }
 
 // n frames of the canvas, each with the delay, colours cycling
 inline GifSpec Animation(int n, uint16_t delay, uint16_t width = 8, uint16_t height = 4) {
-  GifSpec spec;
-  spec.width = width;
-  spec.height = height;
+  GifSpec shape;
+  shape.width = width;
+  shape.height = height;
   for (int i = 0; i < n; ++i) {
     GifFrame f;
     f.delay = delay;
     f.colour = static_cast<uint8_t>(i % 3);
-    spec.frames.push_back(f);
+    shape.frames.push_back(f);
   }
-  return spec;
+  return shape;
 }
 
 }  // namespace orvane::test

@@ -26,9 +26,9 @@ struct Case {
   size_t frames;  // counted before the verdict, when it is kOk
 };
 
-GifSpec With(GifSpec spec, const std::function<void(GifSpec&)>& change) {
-  change(spec);
-  return spec;
+GifSpec With(GifSpec shape, const std::function<void(GifSpec&)>& change) {
+  change(shape);
+  return shape;
 }
 
 const Case kCases[] = {
@@ -122,11 +122,11 @@ TEST(GifScan, Cases) {
 }
 
 TEST(GifScan, ReportsCanvasAndDelays) {
-  GifSpec spec = Animation(3, 10, 40, 20);
-  spec.frames[1].delay = 25;
-  spec.frames[2].delay = 7;
+  GifSpec shape = Animation(3, 10, 40, 20);
+  shape.frames[1].delay = 25;
+  shape.frames[2].delay = 7;
   GifFacts facts;
-  ASSERT_EQ(Scan(MakeGif(spec), &facts), GifVerdict::kOk);
+  ASSERT_EQ(Scan(MakeGif(shape), &facts), GifVerdict::kOk);
   EXPECT_EQ(facts.width, 40u);
   EXPECT_EQ(facts.height, 20u);
   EXPECT_EQ(facts.delays, (std::vector<uint32_t>{10, 25, 7}));
@@ -145,9 +145,9 @@ TEST(GifScan, FrameOfZeroWidthIsRefused) {
 
 // every prefix of a good file is refused, none is read past its end
 TEST(GifScan, EveryPrefixIsTruncated) {
-  GifSpec spec = Animation(2, 10);
-  spec.frames[1].localTable = true;
-  const std::string whole = MakeGif(spec);
+  GifSpec shape = Animation(2, 10);
+  shape.frames[1].localTable = true;
+  const std::string whole = MakeGif(shape);
   GifFacts facts;
   ASSERT_EQ(Scan(whole, &facts), GifVerdict::kOk);
   for (size_t n = 0; n < whole.size(); ++n) {

@@ -114,8 +114,8 @@ struct MovieTest : ::testing::Test {
 
 // three frames of 40 x 20 in red, green and blue, each 50 ms
 std::string ThreeColours() {
-  test::GifSpec spec = Animation(3, 5, 40, 20);
-  return MakeGif(spec);
+  test::GifSpec shape = Animation(3, 5, 40, 20);
+  return MakeGif(shape);
 }
 
 TEST_F(MovieTest, FallbackUntilTheFirstDrawThenAnimates) {
