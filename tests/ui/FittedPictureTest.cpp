@@ -25,6 +25,16 @@ constexpr uint32_t kGrey = 0xFF808080;
 constexpr uint32_t kBlueOnRed = 0xFF7F0080;
 constexpr uint32_t kBlueOnGrey = 0xFF4040C0;
 
+// a grey fill in every state, with the corner radius given
+WidgetStyles GreyFill(int32_t radius) {
+  WidgetStyles styles;
+  for (WidgetStyle& s : styles) {
+    s.backgroundColor = kGrey;
+    s.cornerRadius = radius;
+  }
+  return styles;
+}
+
 struct FittedPictureTest : ::testing::Test {
   DisplayScaleScope displayScale;
   GdiplusSession gdiplus;
@@ -97,11 +107,7 @@ TEST_F(FittedPictureTest, APictureWidgetGivesTheSamePixelsWithOrWithoutTheFill) 
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
-    WidgetStyles styles;
-    for (WidgetStyle& s : styles) {
-      s.backgroundColor = kGrey;
-      s.cornerRadius = c.radius;
-    }
+    const WidgetStyles styles = GreyFill(c.radius);
     CImageResource widget(0, kKindBackground, &styles);
     widget.SetRect(0, 0, 60, 40);
     widget.SetImage(c.image);
@@ -176,11 +182,7 @@ TEST_F(FittedPictureTest, AWidgetDrawsTheSamePixelsWithItsPictureFittedAhead) {
   } cases[] = {{"laid on its fill", 0}, {"blended over a rounded fill", 6}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);
-    WidgetStyles styles;
-    for (WidgetStyle& s : styles) {
-      s.backgroundColor = kGrey;
-      s.cornerRadius = c.radius;
-    }
+    const WidgetStyles styles = GreyFill(c.radius);
     CImageResource plain(0, kKindBackground, &styles);
     plain.SetRect(0, 0, 60, 40);
     plain.SetImage(picture.get());
