@@ -242,6 +242,11 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
         if (aware) aware();
       }
 
+      // before the records' thread starts loading shell32: loads of DLLs
+      // wait for each other
+      WSADATA wsa;
+      ::WSAStartup(MAKEWORD(1, 1), &wsa);
+
       RegKey uninstall;
       if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstallKey, 0, KEY_READ, uninstall.receive()) ==
           ERROR_SUCCESS) {
@@ -263,8 +268,6 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       SendStartTelemetry(*logger, facts);
       FollowRoutesInUploads(*logger);
 
-      WSADATA wsa;
-      ::WSAStartup(MAKEWORD(1, 1), &wsa);
       if (!services.StartPackageQuery()) throw Error("Get package information error");
       if (!services.StartServerQuery(facts.channel)) throw Error("Get server information error");
 

@@ -83,7 +83,42 @@ bool GetProcessImagePath(unsigned long processId, std::wstring* path) {
   return true;
 }
 
+namespace {
+
+// the parent's id as the system keeps it for the process: one call, where a
+// snapshot of every process costs the start-up milliseconds under Wine. 0
+// when the process cannot be asked (Windows XP cannot open it this way).
+unsigned long AskParentProcessId(unsigned long processId) {
+  struct BasicInformation {
+    LONG exitStatus;
+    void* pebBaseAddress;
+    ULONG_PTR affinityMask;
+    LONG basePriority;
+    ULONG_PTR uniqueProcessId;
+    ULONG_PTR inheritedFromUniqueProcessId;
+  };
+  constexpr int kProcessBasicInformation = 0;
+  using QueryFn = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  auto query = Lookup<QueryFn>(L"ntdll.dll", "NtQueryInformationProcess");
+  if (!query) return 0;
+  const bool own = processId == ::GetCurrentProcessId();
+  UniqueHandle other(own ? nullptr
+                         : ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+  HANDLE process = own ? ::GetCurrentProcess() : other.get();
+  if (!process) return 0;
+  BasicInformation info{};
+  ULONG length = 0;
+  if (query(process, kProcessBasicInformation, &info, sizeof(info), &length) != 0 ||
+      length != sizeof(info)) {
+    return 0;
+  }
+  return static_cast<unsigned long>(info.inheritedFromUniqueProcessId);
+}
+
+}  // namespace
+
 unsigned long GetParentProcessId(unsigned long processId) {
+  if (unsigned long parent = AskParentProcessId(processId)) return parent;
   UniqueHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot) return 0;
   PROCESSENTRY32W entry{};
