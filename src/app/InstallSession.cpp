@@ -272,10 +272,7 @@ int RunInstaller(HINSTANCE instance, IStartupServices& services) {
       if (!services.StartServerQuery(facts.channel)) throw Error("Get server information error");
 
       window = services.CreateMainWindow(instance);
-      if (window && ::IsWindow(window->hwnd())) {
-        ::ShowWindow(window->hwnd(), SW_SHOW);
-        ::UpdateWindow(window->hwnd());
-      }
+      if (window && ::IsWindow(window->hwnd())) window->ShowAndPaint();
       // The first page is on the screen. The SDK comes once the loop has
       // waited for input the first time (a thread timer fires only then),
       // so that nothing delays the paint's end; after a second at the latest.

@@ -70,6 +70,13 @@ MainWindow::MainWindow() : IBaseWindow(600, 400) {
   // ahead
   ResourceMgrLoader skin(CBeginView::Pictures());
   skin.Start();
+  appPath_ = CAppInfo::GetInstance().GetExePath();
+  // Without an installation the first page is the begin page: the skin's
+  // thread fits its background while the window is made.
+  if (appPath_.empty()) {
+    const SIZE client = PlannedClientSize();
+    skin.FitAhead(CBeginView::BackgroundFit(client.cx, client.cy));
+  }
   if (!Create(kMainWindowClass, nullptr)) throw Error("create window error");
   try {
     resources_.reset(skin.Take());
@@ -77,11 +84,8 @@ MainWindow::MainWindow() : IBaseWindow(600, 400) {
       ::MessageBoxW(hwnd_, L"软件加载必要运行组建失败", L"错误", MB_OK);
       throw Error("Create ResMgr error");
     }
-    appPath_ = CAppInfo::GetInstance().GetExePath();
     DecideInstallFolder();
     ShowPage(FirstPage());
-    // fitted while the window is shown
-    if (current_) current_->FitBackgroundAhead();
   } catch (...) {
     // no window of a half-made object may stay behind
     PictureAhead::Discard();
@@ -205,7 +209,51 @@ bool MainWindow::StartInstall() {
   return true;
 }
 
+void MainWindow::ShowAndPaint() {
+  // the page is drawn while the window is mapped, and the paint copies it
+  if (current_) current_->DrawAhead();
+  IBaseWindow::ShowAndPaint();
+  if (current_) current_->DropAhead();
+}
+
+namespace {
+
+// what showing the window sends, which no page handles: the page drawn
+// ahead goes on being drawn meanwhile
+bool LeavesThePageAlone(UINT msg) {
+  switch (msg) {
+    case WM_SHOWWINDOW:
+    case WM_WINDOWPOSCHANGING:
+    case WM_WINDOWPOSCHANGED:
+    case WM_NCCALCSIZE:
+    case WM_GETMINMAXINFO:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+    case WM_ACTIVATE:
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+    case WM_IME_SETCONTEXT:
+    case WM_IME_NOTIFY:
+    case WM_IME_SELECT:
+    case WM_NCPAINT:
+    case WM_ERASEBKGND:
+    case WM_SIZE:
+    case WM_MOVE:
+    case WM_GETICON:
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED:
+    case WM_PAINT:  // takes the frame
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+  // anything else may change the page: the frame drawn ahead is finished
+  // and dropped first
+  if (current_ && current_->drawingAhead() && !LeavesThePageAlone(msg)) current_->DropAhead();
   switch (msg) {
     case WM_APP_SHOW_PAGE:
       ShowPage(static_cast<int>(wParam));

@@ -42,6 +42,8 @@ class MainWindow : public IBaseWindow {
   ~MainWindow() override;
 
   LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+  // the first page is drawn while the window is shown (FrameAhead)
+  void ShowAndPaint() override;
 
   // switches to a page; false for an index out of range and when the disk
   // check before the install fails. Does not repaint: whoever posts

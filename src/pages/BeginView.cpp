@@ -44,6 +44,10 @@ CBeginView::CBeginView(HWND mainWindow, IResourceMgr* resources, bool reinstall)
   SendPageEvent("vInstallPage", {{"is_reinstall", reinstall_}}, {{"windows_name", "立即安装"}});
 }
 
+SkinPictureFit CBeginView::BackgroundFit(int32_t clientWidth, int32_t clientHeight) {
+  return {L"main_bg.png", clientWidth, clientHeight, PageBackgroundStyle()[kStateNormal].backgroundColor};
+}
+
 void CBeginView::Build() {
   auto spacer = [&] { return Add(std::make_unique<CSpacerResource>()); };
   auto* root = Add(std::make_unique<CLayoutResource>(kVertical, 9));  // 0

@@ -9,6 +9,7 @@
 
 #include "pages/DialogWindows.h"
 #include "ui/BaseView.h"
+#include "ui/ResourceMgr.h"
 
 namespace orvane {
 
@@ -36,6 +37,10 @@ class CBeginView : public IBaseView {
   // the skin pictures the page shows, the largest first: for decoding them
   // ahead of the page
   static const std::vector<std::wstring>& Pictures();
+  // the background as the page's first paint asks for it fitted, in a main
+  // window of this client size: the whole window, on the page's colour.
+  // Start-up has it fitted before the page exists.
+  static SkinPictureFit BackgroundFit(int32_t clientWidth, int32_t clientHeight);
 
   // the main window's disk check: while the install folder's drive lacks the
   // room, the install button stays disabled

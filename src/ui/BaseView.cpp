@@ -43,14 +43,11 @@ void IBaseView::DrawWidgets(HDC dc) const {
     w->Draw(dc);
 }
 
-void IBaseView::FitBackgroundAhead() const {
-  for (const auto& w : widgets_) {
-    auto* background = dynamic_cast<CImageResource*>(w.get());
-    if (background && background->kind() == kKindBackground) {
-      background->FitPictureAhead();
-      return;
-    }
-  }
+void IBaseView::DrawAhead() {
+  RECT client{};
+  ::GetClientRect(hwnd_, &client);
+  WindowDc window(hwnd_);
+  ahead_.Start(window.get(), client.right, client.bottom, [this](HDC dc) { DrawWidgets(dc); });
 }
 
 LRESULT IBaseView::PaintOpaque(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -58,8 +55,12 @@ LRESULT IBaseView::PaintOpaque(UINT msg, WPARAM wParam, LPARAM lParam) {
     WindowDc window(hwnd_);
     RECT client{};
     ::GetClientRect(hwnd_, &client);
-    MemoryDc memory(::CreateCompatibleDC(window.get()));
-    GdiObject bitmap(::CreateCompatibleBitmap(window.get(), client.right, client.bottom));
+    // the frame drawn ahead, when there is one of this size
+    const bool copied = window.get() && ahead_.Take(window.get(), client.right, client.bottom);
+    ahead_.Drop();
+    MemoryDc memory(copied ? nullptr : ::CreateCompatibleDC(window.get()));
+    GdiObject bitmap(copied ? nullptr
+                            : ::CreateCompatibleBitmap(window.get(), client.right, client.bottom));
     if (window.get() && memory && bitmap) {
       ScopedSelect select(memory.get(), bitmap.get());
       DrawWidgets(memory.get());
@@ -101,6 +102,7 @@ LRESULT IBaseView::ShowOnTop(HWND hwnd, int topmost) {
 }
 
 void IBaseView::InvalidateAll() {
+  ahead_.Drop();
   ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "ui/BaseResource.h"
+#include "ui/FrameAhead.h"
 
 namespace orvane {
 
@@ -53,9 +54,13 @@ class IBaseView {
 
   // every widget onto the DC in vector order
   void DrawWidgets(HDC dc) const;
-  // starts fitting the background picture for the next paint, to be done
-  // while the window is shown (PictureAhead)
-  void FitBackgroundAhead() const;
+  // starts drawing every widget, on a thread of its own, into a frame of
+  // the window's client size that the next PaintOpaque copies (FrameAhead).
+  // Until that paint or DropAhead nothing may change the widgets.
+  void DrawAhead();
+  // waits for a frame drawn ahead and drops it
+  void DropAhead() { ahead_.Drop(); }
+  bool drawingAhead() const { return ahead_.pending(); }
 
   HWND hwnd() const { return hwnd_; }
   IBaseResource* WidgetAt(int32_t index) const;
@@ -100,6 +105,8 @@ class IBaseView {
   std::vector<std::unique_ptr<IBaseResource>> widgets_;
   int32_t hoverIndex_ = -1;
   int32_t secondIndex_ = -1;  // kept for the record layout; nothing reads it
+  // last: it ends its thread before the widgets it draws go
+  FrameAhead ahead_;
 };
 
 }  // namespace orvane

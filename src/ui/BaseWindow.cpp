@@ -69,6 +69,16 @@ WindowSize IBaseWindow::ComputeSize() {
   return size;
 }
 
+SIZE IBaseWindow::PlannedClientSize() {
+  const WindowSize size = ComputeSize();
+  return {PixelExtent(size.width), PixelExtent(size.height)};
+}
+
+void IBaseWindow::ShowAndPaint() {
+  ::ShowWindow(hwnd_, SW_SHOW);
+  ::UpdateWindow(hwnd_);
+}
+
 bool IBaseWindow::Create(const wchar_t* className, HWND parent) {
   const DWORD exStyle = parent ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
   HINSTANCE instance =

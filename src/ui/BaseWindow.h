@@ -35,6 +35,10 @@ class IBaseWindow {
   // window of the parent's instance when a parent is given); false when
   // either fails
   bool Create(const wchar_t* className, HWND parent);
+  // the client size, in pixels, that Create gives the window
+  SIZE PlannedClientSize();
+  // shows the window and paints it before returning
+  virtual void ShowAndPaint();
   // new base size; rescales, resizes and recentres a live window. False
   // when there is no live window or either step failed.
   bool Resize(unsigned baseWidth, unsigned baseHeight);

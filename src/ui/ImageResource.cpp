@@ -39,9 +39,8 @@ uint32_t CImageResource::PictureBackdrop() const {
   return onFill ? s.backgroundColor : 0;
 }
 
-void CImageResource::FitPictureAhead() {
-  if (!visible() || !image_) return;
-  PictureAhead::Start(image_, imageRect_.width(), imageRect_.height(), PictureBackdrop());
+PictureFit CImageResource::FitAsked() const {
+  return {image_, imageRect_.width(), imageRect_.height(), PictureBackdrop()};
 }
 
 void CImageResource::PaintBase(Gdiplus::GpGraphics* g, int32_t originX, int32_t originY) {

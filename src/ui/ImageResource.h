@@ -6,6 +6,7 @@
 #include "ui/BaseResource.h"
 #include "ui/CachedBitmap.h"
 #include "ui/GdiplusHandles.h"
+#include "ui/WidgetPainter.h"
 #include "ui/WidgetStyle.h"
 
 namespace orvane {
@@ -38,9 +39,9 @@ class CImageResource : public IBaseResource {
   }
   // width / height to keep; 0 = none
   void SetAspect(double aspect) { aspect_ = aspect; }
-  // starts fitting the picture for the next paint at the current size
-  // (PictureAhead)
-  void FitPictureAhead();
+  // what the next paint asks PictureAhead for: the picture at the current
+  // size, on its backdrop (FittedPicture's arguments)
+  PictureFit FitAsked() const;
 
  protected:
   // the record of the current state; a default one for a state outside 0..3

@@ -32,7 +32,7 @@ class FittingThread : public COrvaneBasedThread {
   }
 };
 
-// the UI thread's only: no lock
+// the UI thread's, or the frame's it waits for: no lock
 std::unique_ptr<FittingThread>& Pending() {
   static std::unique_ptr<FittingThread> pending;
   return pending;
@@ -47,6 +47,19 @@ void Start(Gdiplus::GpImage* image, int32_t width, int32_t height, uint32_t back
   if (!image || width <= 0 || height <= 0) return;
   auto thread = std::make_unique<FittingThread>(image, width, height, backdrop);
   if (thread->Start()) Pending() = std::move(thread);
+}
+
+void Adopt(Gdiplus::GpImage* image,
+           int32_t width,
+           int32_t height,
+           uint32_t backdrop,
+           std::unique_ptr<FittedPicture> fitted) {
+  Discard();
+  if (!image || !fitted) return;
+  // a thread never started: taking it does not wait
+  auto ready = std::make_unique<FittingThread>(image, width, height, backdrop);
+  ready->fitted = std::move(fitted);
+  Pending() = std::move(ready);
 }
 
 std::unique_ptr<FittedPicture> Take(Gdiplus::GpImage* image,

@@ -1,9 +1,10 @@
-// PictureAhead: a picture fitted (FittedPicture) on a thread of its own,
-// ahead of the paint that draws it. Once the first page is laid out, the
-// main window starts it for the page's background and shows the window
-// meanwhile; under Wine both take 10 to 14 ms (resampling the 900 x 600
-// background, mapping the window), and the first paint then takes the
-// picture ready. One at a time for the process, from the UI thread.
+// PictureAhead: a picture fitted (FittedPicture) ahead of the paint that
+// draws it: on a thread of its own (Start), or handed over by the thread
+// that fitted it (Adopt; the skin's thread fits the begin page's background
+// while the main window is made). Under Wine fitting the 900 x 600
+// background takes 10 to 15 ms. One at a time for the process; started,
+// taken and dropped from the UI thread, or from the frame it draws ahead
+// (FrameAhead) while it waits.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +28,15 @@ std::unique_ptr<FittedPicture> Take(Gdiplus::GpImage* image,
                                     int32_t width,
                                     int32_t height,
                                     uint32_t backdrop);
+
+// what another thread has fitted as FittedPicture(image, width, height,
+// backdrop) would, to be taken as if started here; what was pending is
+// dropped first
+void Adopt(Gdiplus::GpImage* image,
+           int32_t width,
+           int32_t height,
+           uint32_t backdrop,
+           std::unique_ptr<FittedPicture> fitted);
 
 // waits for what is pending and drops it: before its picture, or GDI+, goes
 void Discard();

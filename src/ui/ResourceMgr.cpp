@@ -9,6 +9,7 @@
 #include "platform/EventSink.h"
 #include "platform/FileSystem.h"
 #include "platform/ZipUnpack.h"
+#include "ui/PictureAhead.h"
 #include "ui/WidgetPainter.h"
 
 namespace orvane {
@@ -148,8 +149,9 @@ Gdiplus::GpImage* CResourceManager::GetImage(const wchar_t* name) {
   return Decoded(*entry);
 }
 
-void CResourceManager::DecodeAhead(const std::wstring& name) {
-  if (SkinEntry* entry = Find(name)) Decoded(*entry);
+Gdiplus::GpImage* CResourceManager::DecodeAhead(const std::wstring& name) {
+  SkinEntry* entry = Find(name);
+  return entry ? Decoded(*entry) : nullptr;
 }
 
 ResourceMgrLoader::ResourceMgrLoader(std::vector<std::wstring> ahead)
@@ -159,7 +161,36 @@ ResourceMgrLoader::ResourceMgrLoader(SkinSource source, std::vector<std::wstring
     : defaultSource_(false), source_(std::move(source)), ahead_(std::move(ahead)) {}
 
 ResourceMgrLoader::~ResourceMgrLoader() {
+  CloseFitRequests();
   if (started_) Join(INFINITE);
+}
+
+void ResourceMgrLoader::CloseFitRequests() {
+  {
+    std::lock_guard<std::mutex> hold(fitLock_);
+    fitClosed_ = true;
+  }
+  fitAsked_.notify_all();
+}
+
+void ResourceMgrLoader::FitAhead(const SkinPictureFit& fit) {
+  {
+    std::lock_guard<std::mutex> hold(fitLock_);
+    if (fitClosed_) return;
+    fit_ = fit;
+    fitClosed_ = true;
+  }
+  fitAsked_.notify_all();
+}
+
+void ResourceMgrLoader::FitWhenAsked(CResourceManager& manager) {
+  std::unique_lock<std::mutex> hold(fitLock_);
+  fitAsked_.wait(hold, [this] { return fitClosed_; });
+  hold.unlock();
+  if (fit_.name.empty()) return;
+  fitImage_ = manager.DecodeAhead(fit_.name);
+  if (fitImage_)
+    fitted_ = std::make_unique<FittedPicture>(fitImage_, fit_.width, fit_.height, fit_.backdrop);
 }
 
 void ResourceMgrLoader::Start() {
@@ -169,12 +200,15 @@ void ResourceMgrLoader::Start() {
 IResourceMgr* ResourceMgrLoader::Take() {
   if (taken_) return nullptr;
   taken_ = true;
+  CloseFitRequests();
   if (started_) {
     Join(INFINITE);
     started_ = false;
   } else {
     Run();
   }
+  if (fitted_)
+    PictureAhead::Adopt(fitImage_, fit_.width, fit_.height, fit_.backdrop, std::move(fitted_));
   return made_.release();
 }
 
@@ -194,6 +228,7 @@ int ResourceMgrLoader::Run() {
   // the first blend of a translucent widget loads msimg32 (4 ms together).
   CreateStyleFont(WidgetStyle(), 1.0);
   LoadSystemLibrary(L"msimg32.dll").release();
+  FitWhenAsked(*manager);
   return 0;
 }
 

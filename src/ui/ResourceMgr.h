@@ -7,12 +7,15 @@
 
 #include <windows.h>
 
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "platform/BasedThread.h"
 #include "ui/GdiplusHandles.h"
+#include "ui/WidgetPainter.h"
 
 namespace orvane {
 
@@ -62,8 +65,9 @@ class CResourceManager : public IResourceMgr {
 
   size_t entryCount() const { return entries_.size(); }
   // decodes the picture now, as GetImage would, but says nothing of a name
-  // the skin does not have (GetImage reports it when it is asked for)
-  void DecodeAhead(const std::wstring& name);
+  // the skin does not have (GetImage reports it when it is asked for); the
+  // picture, or null
+  Gdiplus::GpImage* DecodeAhead(const std::wstring& name);
 
  private:
   struct SkinEntry {
@@ -96,6 +100,14 @@ class CResourceManager : public IResourceMgr {
 // the main window's creation, which takes as long, the first paint no
 // longer waits for both one after the other. What the manager reports comes
 // from that thread, in the same order.
+// a skin picture as a paint will ask for it fitted (PictureFit, by name)
+struct SkinPictureFit {
+  std::wstring name;
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t backdrop = 0;
+};
+
 class ResourceMgrLoader : private COrvaneBasedThread {
  public:
   // the default source, worked out on the thread too (choosing the per-run
@@ -110,9 +122,19 @@ class ResourceMgrLoader : private COrvaneBasedThread {
   // waits for the thread and hands over its manager (null as from
   // CreateResourceMgr); null on a second call
   IResourceMgr* Take();
+  // asks the thread to fit, once it has decoded it, a picture as the first
+  // paint is expected to ask for it; Take waits for that too and hands the
+  // result to PictureAhead. One request, before Take; a picture the skin
+  // lacks is not fitted.
+  void FitAhead(const SkinPictureFit& fit);
 
  private:
   int Run() override;
+  // once the pictures are decoded: waits until a fit is asked for or Take
+  // says there will be none
+  void FitWhenAsked(CResourceManager& manager);
+  // no fit will be asked for any more
+  void CloseFitRequests();
 
   bool defaultSource_;
   SkinSource source_;
@@ -120,6 +142,13 @@ class ResourceMgrLoader : private COrvaneBasedThread {
   bool started_ = false;
   bool taken_ = false;
   ResourceMgrPtr made_;
+  std::mutex fitLock_;
+  std::condition_variable fitAsked_;
+  bool fitClosed_ = false;  // by FitAhead or Take
+  SkinPictureFit fit_;      // empty name: none
+  // written by the thread, read after it has ended
+  Gdiplus::GpImage* fitImage_ = nullptr;
+  std::unique_ptr<FittedPicture> fitted_;
 };
 
 }  // namespace orvane

@@ -68,6 +68,14 @@ void ImageSize(Gdiplus::GpImage* image, double* width, double* height);
 // backdrop colour, the picture is laid on it here and comes out opaque:
 // GDI+ then copies it instead of blending it, and nothing need be filled
 // below it (a page background in GDI+: fill 4 ms, blend 3 ms under Wine).
+// a FittedPicture's arguments: a picture at a size, on a backdrop
+struct PictureFit {
+  Gdiplus::GpImage* image = nullptr;
+  int32_t width = 0;
+  int32_t height = 0;
+  uint32_t backdrop = 0;
+};
+
 class FittedPicture {
  public:
   // backdrop: 0xFFrrggbb, or 0 for none

@@ -1,5 +1,6 @@
-// The begin page's list of pictures, which start-up decodes ahead of the
-// page, is the set the page asks the skin for.
+// What start-up prepares for the begin page before the page exists: the
+// pictures it decodes ahead are the set the page asks the skin for, and the
+// background it fits ahead is the one the page's first paint asks for.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -8,7 +9,9 @@
 #include "pages/BeginView.h"
 #include "support/RecordingLogger.h"
 #include "ui/DisplayScale.h"
+#include "ui/ImageResource.h"
 #include "ui/ResourceMgr.h"
+#include "ui/WidgetKinds.h"
 
 namespace orvane {
 namespace {
@@ -17,9 +20,11 @@ namespace {
 class AskedNames : public IResourceMgr {
  public:
   std::set<std::wstring> names;
+  // what it answers for the background
+  Gdiplus::GpImage* background = nullptr;
   Gdiplus::GpImage* GetImage(const wchar_t* name) override {
     if (name) names.insert(name);
-    return nullptr;
+    return name && std::wstring(name) == L"main_bg.png" ? background : nullptr;
   }
   void Release() override {}
 };
@@ -41,6 +46,42 @@ TEST(BeginView, PicturesAreTheOnesThePageAsksFor) {
   EXPECT_EQ(listed.size(), skin.names.size()) << "each once";
   ASSERT_FALSE(listed.empty());
   EXPECT_EQ(listed.front(), L"main_bg.png") << "the largest first";
+}
+
+TEST(BeginView, TheBackgroundFittedAheadIsTheOneTheFirstPaintAsksFor) {
+  GdiplusSession gdiplus;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  ASSERT_EQ(gp::GdipCreateBitmapFromScan0(900, 600, 0, PixelFormat32bppARGB, nullptr, &bitmap),
+            Gdiplus::Ok);
+  GdipImage picture(bitmap);
+  for (const double ratio : {1.0, 1.25, 1.5}) {
+    SCOPED_TRACE(ratio);
+    DisplayScaleScope display;
+    CurrentDisplayScale()->uiScale = ratio;
+    test::RecordingLogger logger;
+    ScopedLoggerOverride quiet(&logger);
+    AskedNames skin;
+    skin.background = picture.get();
+    const int width = static_cast<int>(600 * ratio), height = static_cast<int>(400 * ratio);
+    HWND host = ::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, width, height, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ASSERT_NE(host, nullptr);
+    {
+      CBeginView page(host, &skin, false);
+      const IBaseResource* widget = page.WidgetAt(1);
+      ASSERT_NE(widget, nullptr);
+      ASSERT_EQ(widget->kind(), kKindBackground);
+      const PictureFit asked = static_cast<const CImageResource*>(widget)->FitAsked();
+      const SkinPictureFit ahead = CBeginView::BackgroundFit(width, height);
+      EXPECT_EQ(ahead.name, L"main_bg.png");
+      EXPECT_EQ(asked.image, picture.get());
+      EXPECT_EQ(asked.width, ahead.width);
+      EXPECT_EQ(asked.height, ahead.height);
+      EXPECT_EQ(asked.backdrop, ahead.backdrop);
+      EXPECT_EQ(asked.backdrop >> 24, 0xFFu) << "laid on an opaque colour";
+    }
+    ::DestroyWindow(host);
+  }
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <utility>
 #include <vector>
 
+#include "platform/BasedThread.h"
 #include "platform/Error.h"
 #include "ui/BaseWindow.h"
 #include "ui/ButtonResource.h"
+#include "ui/DibSurface.h"
 #include "ui/DisplayScale.h"
 #include "ui/EditResource.h"
+#include "ui/FrameAhead.h"
 #include "ui/ImageResource.h"
 #include "ui/SpacerResource.h"
 #include "ui/TextResource.h"
@@ -55,6 +58,18 @@ int g_destroyed = 0;
 class CountedSpacer : public CSpacerResource {
  public:
   ~CountedSpacer() override { ++g_destroyed; }
+};
+
+// counts its draws and notes the thread of the last one
+class DrawCounter : public CSpacerResource {
+ public:
+  int draws = 0;
+  DWORD thread = 0;
+  bool Draw(HDC) override {
+    ++draws;
+    thread = ::GetCurrentThreadId();
+    return true;
+  }
 };
 
 class TestView : public IBaseView {
@@ -236,6 +251,70 @@ TEST_F(View, OpaquePaintValidatesTheWindow) {
   ::InvalidateRect(host.hwnd(), nullptr, TRUE);
   ::UpdateWindow(host.hwnd());
   EXPECT_FALSE(NeedsPaint(host.hwnd()));
+}
+
+TEST(FrameAhead, TheFrameIsCopiedOnceAtItsOwnSize) {
+  const uint32_t kBlue = 0xFF0000FF;
+  auto fill = [](HDC dc) {
+    HBRUSH blue = ::CreateSolidBrush(RGB(0, 0, 255));
+    RECT r{0, 0, 20, 10};
+    ::FillRect(dc, &r, blue);
+    ::DeleteObject(blue);
+  };
+  FrameAhead ahead;
+  DibSurface target(nullptr, 20, 10);
+  ASSERT_TRUE(target.ok());
+  ahead.Start(target.dc(), 20, 10, fill);
+  EXPECT_TRUE(ahead.pending());
+  EXPECT_FALSE(ahead.Take(target.dc(), 21, 10)) << "another size";
+  EXPECT_FALSE(ahead.pending()) << "and it is gone";
+  EXPECT_NE(target.Pixel(5, 5) & 0xFFFFFF, kBlue & 0xFFFFFF);
+
+  ahead.Start(target.dc(), 20, 10, fill);
+  EXPECT_TRUE(ahead.Take(target.dc(), 20, 10));
+  EXPECT_EQ(target.Pixel(0, 0) & 0xFFFFFF, kBlue & 0xFFFFFF);
+  EXPECT_EQ(target.Pixel(19, 9) & 0xFFFFFF, kBlue & 0xFFFFFF);
+  EXPECT_FALSE(ahead.Take(target.dc(), 20, 10)) << "taken once";
+
+  ahead.Start(target.dc(), 20, 10, fill);
+  ahead.Drop();
+  EXPECT_FALSE(ahead.Take(target.dc(), 20, 10));
+  ahead.Start(target.dc(), 0, 10, fill);
+  EXPECT_FALSE(ahead.pending()) << "nothing to draw";
+  {
+    ScopedThreadCreationFailure noThreads;
+    ahead.Start(target.dc(), 20, 10, fill);
+  }
+  EXPECT_FALSE(ahead.pending()) << "without a thread nothing is drawn ahead";
+}
+
+TEST_F(View, APageDrawnAheadIsPaintedFromItsFrameOnce) {
+  auto* counter = view->Put(std::make_unique<DrawCounter>());
+  auto paint = [this] {
+    ::InvalidateRect(host.hwnd(), nullptr, TRUE);
+    ::UpdateWindow(host.hwnd());
+  };
+  view->DrawAhead();
+  EXPECT_TRUE(view->drawingAhead());
+  paint();
+  EXPECT_FALSE(view->drawingAhead());
+  EXPECT_EQ(counter->draws, 1) << "the paint copied the frame";
+  EXPECT_NE(counter->thread, ::GetCurrentThreadId());
+  EXPECT_FALSE(NeedsPaint(host.hwnd()));
+  paint();
+  EXPECT_EQ(counter->draws, 2) << "a later paint draws afresh";
+  EXPECT_EQ(counter->thread, ::GetCurrentThreadId());
+
+  // dropped, or drawn for another size: the paint draws the page itself
+  view->DrawAhead();
+  view->DropAhead();
+  paint();
+  EXPECT_EQ(counter->draws, 4);
+  view->DrawAhead();
+  ASSERT_TRUE(host.Resize(500, 300));
+  paint();
+  EXPECT_EQ(counter->draws, 6);
+  EXPECT_EQ(counter->thread, ::GetCurrentThreadId());
 }
 
 TEST_F(View, LayeredPaintLeavesRoundedCornersTransparent) {

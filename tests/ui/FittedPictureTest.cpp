@@ -165,6 +165,13 @@ TEST_F(FittedPictureTest, APictureFittedAheadIsTakenOnceByTheSameAskOnly) {
     PictureAhead::Start(half.get(), 60, 40, kRed);
   }
   EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
+
+  // one fitted elsewhere and handed over: the same ask only, once
+  PictureAhead::Adopt(half.get(), 60, 40, kRed,
+                      std::make_unique<FittedPicture>(half.get(), 60, 40, kRed));
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kGrey), nullptr);
+  EXPECT_NE(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
+  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr) << "taken once";
 }
 
 TEST_F(FittedPictureTest, AWidgetDrawsTheSamePixelsWithItsPictureFittedAhead) {
@@ -192,7 +199,8 @@ TEST_F(FittedPictureTest, AWidgetDrawsTheSamePixelsWithItsPictureFittedAhead) {
     CImageResource ahead(0, kKindBackground, &styles);
     ahead.SetRect(0, 0, 60, 40);
     ahead.SetImage(picture.get());
-    ahead.FitPictureAhead();
+    const PictureFit asked = ahead.FitAsked();
+    PictureAhead::Start(asked.image, asked.width, asked.height, asked.backdrop);
     EXPECT_EQ(PixelsOf(ahead, 60, 40), want);
     // the paint took it
     EXPECT_EQ(PictureAhead::Take(picture.get(), 60, 40, c.radius ? 0 : kGrey), nullptr);

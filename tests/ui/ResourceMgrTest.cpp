@@ -10,6 +10,7 @@
 #include "platform/ZipTestSupport.h"
 #include "support/RecordingLogger.h"
 #include "support/WineTestSupport.h"
+#include "ui/PictureAhead.h"
 
 namespace orvane {
 namespace {
@@ -300,6 +301,39 @@ TEST_F(ResourceMgrTest, LoaderMakesTheManagerOnAThreadOfItsOwnWithPicturesAhead)
   EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kCreated}));
   EXPECT_EQ(mgr->GetImage(L"not-in-the-skin.png"), nullptr);
   EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kCreated, kMissing}));
+}
+
+TEST_F(ResourceMgrTest, LoaderFitsThePictureAskedForAndHandsItToTheFirstPaint) {
+  const uint32_t kGrey = 0xFF808080;
+  {
+    ResourceMgrLoader loader(WithSkin(), {L"main_bg.png"});
+    loader.Start();
+    loader.FitAhead({L"main_bg.png", 600, 400, kGrey});
+    // asked once: a second ask is not it
+    loader.FitAhead({L"main_bg.png", 300, 200, kGrey});
+    ResourceMgrPtr mgr(loader.Take());
+    ASSERT_TRUE(mgr);
+    Gdiplus::GpImage* background = mgr->GetImage(L"main_bg.png");
+    EXPECT_EQ(PictureAhead::Take(background, 300, 200, kGrey), nullptr);
+    std::unique_ptr<FittedPicture> fitted = PictureAhead::Take(background, 600, 400, kGrey);
+    ASSERT_NE(fitted, nullptr);
+    EXPECT_TRUE(fitted->opaque());
+  }
+  // a picture the skin lacks, or an ask after Take: nothing fitted and
+  // nothing more reported
+  test::RecordingLogger second;
+  ScopedEventSink useSecond(&second);
+  for (const bool late : {false, true}) {
+    ResourceMgrLoader loader(WithSkin(), {});
+    loader.Start();
+    if (!late) loader.FitAhead({L"not-in-the-skin.png", 600, 400, kGrey});
+    ResourceMgrPtr mgr(loader.Take());
+    ASSERT_TRUE(mgr);
+    if (late) loader.FitAhead({L"main_bg.png", 600, 400, kGrey});
+    EXPECT_EQ(PictureAhead::Take(mgr->GetImage(L"main_bg.png"), 600, 400, kGrey), nullptr);
+  }
+  EXPECT_EQ(second.Lines(), (std::vector<std::string>{kStart, kCreated, kStart, kCreated}));
+  PictureAhead::Discard();
 }
 
 TEST_F(ResourceMgrTest, LoaderWithoutAThreadMakesTheManagerWhenTaken) {
