@@ -7,9 +7,11 @@
 #include "platform/EmbeddedResource.h"
 #include "platform/Error.h"
 #include "platform/EventSink.h"
+#include "platform/FileStream.h"
 #include "platform/FileSystem.h"
 #include "platform/ZipUnpack.h"
 #include "ui/PictureAhead.h"
+#include "ui/PngDecode.h"
 #include "ui/WidgetPainter.h"
 
 namespace orvane {
@@ -127,12 +129,46 @@ CResourceManager::SkinEntry* CResourceManager::Find(const std::wstring& name) {
   return it == entries_.end() || (*it)->name != name ? nullptr : it->get();
 }
 
+namespace {
+
+// the skin's files are small; a larger one is left to GDI+
+constexpr int64_t kMaxOwnDecodeBytes = 4 << 20;
+
+// the picture decoded without the system's codecs (PngDecode), its pixels
+// kept beside it; false, and nothing made, when this cannot read the file
+bool DecodeOwn(const std::wstring& path,
+               std::vector<uint32_t>* pixels,
+               Gdiplus::GpImage** image) {
+  CFileStream file(path, CFileStream::kModeReadShared);
+  const int64_t size = file.isOpen() ? file.GetSize() : -1;
+  if (size <= 0 || size > kMaxOwnDecodeBytes) return false;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  if (file.Read(bytes.data(), static_cast<uint32_t>(size)) != static_cast<int32_t>(size))
+    return false;
+  DecodedPng png;
+  if (DecodePng(bytes.data(), bytes.size(), &png) != PngResult::kDecoded) return false;
+  Gdiplus::GpBitmap* bitmap = nullptr;
+  // GDI+ draws from these pixels as they are: they live as long as the image
+  if (Gdiplus::DllExports::GdipCreateBitmapFromScan0(
+          png.width, png.height, png.width * 4, PixelFormat32bppARGB,
+          reinterpret_cast<BYTE*>(png.pixels.data()), &bitmap) != Gdiplus::Ok) {
+    return false;
+  }
+  *pixels = std::move(png.pixels);
+  *image = bitmap;
+  return true;
+}
+
+}  // namespace
+
 Gdiplus::GpImage* CResourceManager::Decoded(SkinEntry& entry) {
   if (!entry.loaded) {
     entry.loaded = true;
-    // a file GDI+ cannot decode gives no image; asking again does not retry
-    if (Gdiplus::DllExports::GdipLoadImageFromFile(entry.path.c_str(), entry.image.receive()) !=
-        Gdiplus::Ok) {
+    // what this does not read goes to GDI+; a file GDI+ cannot decode gives
+    // no image, and asking again does not retry
+    if (!DecodeOwn(entry.path, &entry.pixels, entry.image.receive()) &&
+        Gdiplus::DllExports::GdipLoadImageFromFile(entry.path.c_str(), entry.image.receive()) !=
+            Gdiplus::Ok) {
       entry.image.reset();
     }
   }

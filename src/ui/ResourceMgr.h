@@ -72,8 +72,9 @@ class CResourceManager : public IResourceMgr {
  private:
   struct SkinEntry {
     std::wstring path;
-    std::wstring name;  // the lookup key
-    GdipImage image;    // empty until first requested
+    std::wstring name;              // the lookup key
+    std::vector<uint32_t> pixels;   // image's, when decoded here (PngDecode)
+    GdipImage image;                // empty until first requested
     bool loaded = false;
   };
 

@@ -11,6 +11,7 @@
 #include "support/RecordingLogger.h"
 #include "support/WineTestSupport.h"
 #include "ui/PictureAhead.h"
+#include "ui/PngDecode.h"
 
 namespace orvane {
 namespace {
@@ -106,6 +107,36 @@ TEST_F(ResourceMgrTest, FreshRunExtractsTheStoredSkin) {
   EXPECT_EQ(log.Lines().size(), 2u);
   EXPECT_EQ(Width(mgr->GetImage(L"global_btn_close_normal.png")), 24u);
   EXPECT_EQ(Width(mgr->GetImage(L"main_bg.png")), 900u);
+}
+
+TEST_F(ResourceMgrTest, EverySkinPictureDecodesHereAsGdiplusDecodesIt) {
+  LeaveSkinBehind();
+  for (const char* name : kSkinFiles) {
+    SCOPED_TRACE(name);
+    const std::wstring path = images + L"\\" + W(name);
+    const std::string bytes = test::ReadFileBytes(path);
+    DecodedPng own;
+    ASSERT_EQ(DecodePng(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &own),
+              PngResult::kDecoded);
+    GdipImage system;
+    ASSERT_EQ(gp::GdipLoadImageFromFile(path.c_str(), system.receive()), Gdiplus::Ok);
+    ASSERT_EQ(Width(system.get()), static_cast<UINT>(own.width));
+    const Gdiplus::GpRect all(0, 0, own.width, own.height);
+    Gdiplus::BitmapData data{};
+    auto* bitmap = static_cast<Gdiplus::GpBitmap*>(system.get());
+    ASSERT_EQ(gp::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead,
+                                     PixelFormat32bppARGB, &data),
+              Gdiplus::Ok);
+    size_t differing = 0;
+    for (int y = 0; y < own.height; ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(data.Scan0) +
+                                                          static_cast<ptrdiff_t>(y) * data.Stride);
+      for (int x = 0; x < own.width; ++x)
+        differing += row[x] != own.pixels[static_cast<size_t>(y) * own.width + x];
+    }
+    gp::GdipBitmapUnlockBits(bitmap, &data);
+    EXPECT_EQ(differing, 0u);
+  }
 }
 
 TEST_F(ResourceMgrTest, StoredSkinIsSimplifiedChinese) {
