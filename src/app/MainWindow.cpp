@@ -188,6 +188,8 @@ bool MainWindow::ShowPage(int index) {
   }
   currentIndex_ = index;
   current_ = pages_[index].get();
+  // whatever asked for the page, the window shows it
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
   return true;
 }
 

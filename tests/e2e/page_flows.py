@@ -17,7 +17,8 @@ import time
 from installer_driver import (BEGIN_AGREE, BEGIN_AGREEMENT, BEGIN_CUSTOM, BEGIN_INSTALL, CLOSE,
                               CUSTOM_EXPERIENCE, CUSTOM_FOLDER, CUSTOM_INSTALL, CUSTOM_TITLE,
                               FINISHED_TRY, FIRST_BUTTON, MAIN_WND, SECOND_BUTTON,
-                              WM_APP_SHOW_PAGE, WM_CLOSE, Build, DriverError, Installer, Sim)
+                              WM_APP_SHOW_PAGE, WM_CLOSE, Build, DriverError, Installer, Sim,
+                              near)
 
 ACCENT = 0x4F7DFF
 DISABLED = 0x6A748B
@@ -262,6 +263,8 @@ def flow_finished(app, sim, c, build, fake_product):
         app.wait_for(lambda: app.opened_urls(), "the welcome page in the browser")
         time.sleep(0.5)
         app.screenshot("page-finished-100")
+        # shown on the screen, though nothing on the page was clicked
+        c.expect(near(app.pixel(*FINISHED_TRY), ACCENT, 12), "the finished page is painted")
         config = app.config()
         general = config.get("General", {})
         c.equal(sorted(config), ["General"], "config.ini's sections")
