@@ -45,7 +45,8 @@ CBeginView::CBeginView(HWND mainWindow, IResourceMgr* resources, bool reinstall)
 }
 
 SkinPictureFit CBeginView::BackgroundFit(int32_t clientWidth, int32_t clientHeight) {
-  return {L"main_bg.png", clientWidth, clientHeight, PageBackgroundStyle()[kStateNormal].backgroundColor};
+  return {L"main_bg.png", clientWidth, clientHeight,
+          PageBackgroundStyle()[kStateNormal].backgroundColor};
 }
 
 void CBeginView::Build() {

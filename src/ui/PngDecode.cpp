@@ -152,14 +152,11 @@ PngResult DecodePng(const uint8_t* data, size_t size, DecodedPng* out) {
       colour = body[9];
       if (width == 0 || height == 0 || body[10] != 0 || body[11] != 0 || body[12] > 1)
         return PngResult::kBroken;
-      switch (colour) {
-        case 0: channels = 1; break;
-        case 2: channels = 3; break;
-        case 3: return PngResult::kUnsupported;
-        case 4: channels = 2; break;
-        case 6: channels = 4; break;
-        default: return PngResult::kBroken;
-      }
+      // bytes a pixel of each colour type takes; 3 is palette indices
+      constexpr uint8_t kChannels[7] = {1, 0, 3, 0, 2, 0, 4};
+      if (colour > 6 || (colour != 3 && kChannels[colour] == 0)) return PngResult::kBroken;
+      if (colour == 3) return PngResult::kUnsupported;
+      channels = kChannels[colour];
       if (depth != 8 || body[12] != 0) return PngResult::kUnsupported;
       if (width > kMaxSide || height > kMaxSide ||
           static_cast<int64_t>(width) * height > kMaxPngPixels) {

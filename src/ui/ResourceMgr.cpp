@@ -136,9 +136,7 @@ constexpr int64_t kMaxOwnDecodeBytes = 4 << 20;
 
 // the picture decoded without the system's codecs (PngDecode), its pixels
 // kept beside it; false, and nothing made, when this cannot read the file
-bool DecodeOwn(const std::wstring& path,
-               std::vector<uint32_t>* pixels,
-               Gdiplus::GpImage** image) {
+bool DecodeOwn(const std::wstring& path, std::vector<uint32_t>* pixels, Gdiplus::GpImage** image) {
   CFileStream file(path, CFileStream::kModeReadShared);
   const int64_t size = file.isOpen() ? file.GetSize() : -1;
   if (size <= 0 || size > kMaxOwnDecodeBytes) return false;

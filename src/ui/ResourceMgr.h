@@ -72,9 +72,9 @@ class CResourceManager : public IResourceMgr {
  private:
   struct SkinEntry {
     std::wstring path;
-    std::wstring name;              // the lookup key
-    std::vector<uint32_t> pixels;   // image's, when decoded here (PngDecode)
-    GdipImage image;                // empty until first requested
+    std::wstring name;             // the lookup key
+    std::vector<uint32_t> pixels;  // image's, when decoded here (PngDecode)
+    GdipImage image;               // empty until first requested
     bool loaded = false;
   };
 
@@ -94,13 +94,6 @@ class CResourceManager : public IResourceMgr {
   std::wstring archivePath_;
 };
 
-// Makes the manager on a thread of its own, and decodes the named pictures
-// ahead (and loads what the first paint would load), while the caller does
-// other work. Under Wine, starting GDI+,
-// unpacking the skin and loading the PNG decoder take about 40 ms; beside
-// the main window's creation, which takes as long, the first paint no
-// longer waits for both one after the other. What the manager reports comes
-// from that thread, in the same order.
 // a skin picture as a paint will ask for it fitted (PictureFit, by name)
 struct SkinPictureFit {
   std::wstring name;
@@ -109,6 +102,13 @@ struct SkinPictureFit {
   uint32_t backdrop = 0;
 };
 
+// Makes the manager on a thread of its own, and decodes the named pictures
+// ahead (and loads what the first paint would load), while the caller does
+// other work. Under Wine, starting GDI+, unpacking the skin and decoding its
+// pictures take about 40 ms; beside
+// the main window's creation, which takes as long, the first paint no
+// longer waits for both one after the other. What the manager reports comes
+// from that thread, in the same order.
 class ResourceMgrLoader : private COrvaneBasedThread {
  public:
   // the default source, worked out on the thread too (choosing the per-run

@@ -22,7 +22,8 @@ void Chunk(Bytes* png, const char* type, const Bytes& body, bool goodCrc = true)
   Bytes typed(type, type + 4);
   typed.insert(typed.end(), body.begin(), body.end());
   png->insert(png->end(), typed.begin(), typed.end());
-  const uint32_t crc = static_cast<uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size())));
+  const uint32_t crc =
+      static_cast<uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size())));
   Put32(png, goodCrc ? crc : crc ^ 1);
 }
 
@@ -80,7 +81,9 @@ TEST(PngDecode, EveryColourTypeAndFilterGivesStraightArgb) {
       {2,
        {{1, 2, 3, 250, 251, 252}, {9, 8, 7, 200, 100, 0}},
        {0xFF010203, 0xFFFAFBFC, 0xFF090807, 0xFFC86400}},
-      {4, {{0x20, 0x00, 0x40, 0xFF}, {0xFF, 0x80, 0x00, 0x01}}, {0x00202020, 0xFF404040, 0x80FFFFFF, 0x01000000}},
+      {4,
+       {{0x20, 0x00, 0x40, 0xFF}, {0xFF, 0x80, 0x00, 0x01}},
+       {0x00202020, 0xFF404040, 0x80FFFFFF, 0x01000000}},
       {6,
        {{1, 2, 3, 4, 250, 251, 252, 253}, {0, 0, 0, 0, 255, 128, 1, 77}},
        {0x04010203, 0xFDFAFBFC, 0x00000000, 0x4DFF8001}},
@@ -101,9 +104,15 @@ TEST(PngDecode, EveryColourTypeAndFilterGivesStraightArgb) {
         const int corner = i >= bpp ? up[i - bpp] : 0;
         int predicted = 0;
         switch (filter) {
-          case 1: predicted = left; break;
-          case 2: predicted = up[i]; break;
-          case 3: predicted = (left + up[i]) / 2; break;
+          case 1:
+            predicted = left;
+            break;
+          case 2:
+            predicted = up[i];
+            break;
+          case 3:
+            predicted = (left + up[i]) / 2;
+            break;
           case 4: {
             const int p = left + up[i] - corner;
             const int pa = std::abs(p - left), pb = std::abs(p - up[i]), pc = std::abs(p - corner);
@@ -146,7 +155,7 @@ TEST(PngDecode, WhatItDoesNotReadIsLeftToTheSystemAndDamageIsRefused) {
   Chunk(&badCrc, "IEND", {});
   Bytes hugeLength = full;
   hugeLength[33] = 0x7F;  // the IDAT's length, past the end of the file
-  Bytes split;  // the image data interrupted by another chunk
+  Bytes split;            // the image data interrupted by another chunk
   {
     const Bytes data = Deflate(good.raw);
     split.assign(full.begin(), full.begin() + 33);
@@ -168,8 +177,8 @@ TEST(PngDecode, WhatItDoesNotReadIsLeftToTheSystemAndDamageIsRefused) {
       {"interlaced", variant([](Image& im) { im.interlace = 1; }), PngResult::kUnsupported},
       {"a transparent colour", withChunkBefore("tRNS", {0, 0}), PngResult::kUnsupported},
       {"an unknown chunk the image needs", withChunkBefore("ABCD", {}), PngResult::kUnsupported},
-      {"too large to decode here",
-       variant([](Image& im) { im.width = 16384, im.height = 16384; }), PngResult::kUnsupported},
+      {"too large to decode here", variant([](Image& im) { im.width = 16384, im.height = 16384; }),
+       PngResult::kUnsupported},
       {"no signature", Bytes(full.begin() + 1, full.end()), PngResult::kBroken},
       {"only the signature", Bytes(full.begin(), full.begin() + 8), PngResult::kBroken},
       {"cut inside a chunk", Bytes(full.begin(), full.end() - 5), PngResult::kBroken},
@@ -179,12 +188,11 @@ TEST(PngDecode, WhatItDoesNotReadIsLeftToTheSystemAndDamageIsRefused) {
       {"image data in two runs", split, PngResult::kBroken},
       {"zero width", variant([](Image& im) { im.width = 0; }), PngResult::kBroken},
       {"an unknown colour type", variant([](Image& im) { im.colour = 5; }), PngResult::kBroken},
-      {"an unknown filter",
-       variant([](Image& im) { im.raw[9] = 5; }), PngResult::kBroken},
-      {"fewer rows than the header says",
-       variant([](Image& im) { im.raw.resize(9); }), PngResult::kBroken},
-      {"more data than the header says",
-       variant([](Image& im) { im.raw.push_back(0); }), PngResult::kBroken},
+      {"an unknown filter", variant([](Image& im) { im.raw[9] = 5; }), PngResult::kBroken},
+      {"fewer rows than the header says", variant([](Image& im) { im.raw.resize(9); }),
+       PngResult::kBroken},
+      {"more data than the header says", variant([](Image& im) { im.raw.push_back(0); }),
+       PngResult::kBroken},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.why);

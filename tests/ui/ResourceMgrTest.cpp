@@ -124,8 +124,8 @@ TEST_F(ResourceMgrTest, EverySkinPictureDecodesHereAsGdiplusDecodesIt) {
     const Gdiplus::GpRect all(0, 0, own.width, own.height);
     Gdiplus::BitmapData data{};
     auto* bitmap = static_cast<Gdiplus::GpBitmap*>(system.get());
-    ASSERT_EQ(gp::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead,
-                                     PixelFormat32bppARGB, &data),
+    ASSERT_EQ(gp::GdipBitmapLockBits(bitmap, &all, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                                     &data),
               Gdiplus::Ok);
     size_t differing = 0;
     for (int y = 0; y < own.height; ++y) {
