@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include "ui/DisplayScale.h"
-#include "platform/BasedThread.h"
 #include "ui/ImageResource.h"
 #include "ui/PictureAhead.h"
 #include "ui/WidgetKinds.h"
@@ -140,8 +139,12 @@ std::vector<uint32_t> PixelsOf(CImageResource& widget, int width, int height) {
 TEST_F(FittedPictureTest, APictureFittedAheadIsTakenOnceByTheSameAskOnly) {
   GdipImage half = SolidImage(90, 60, kHalfBlue);
   GdipImage other = SolidImage(90, 60, kBlue);
-  PictureAhead::Start(half.get(), 60, 40, kRed);
-  // another picture, size or backdrop is not it, and leaves it pending
+  auto fit = [&](int32_t w, int32_t h) {
+    PictureAhead::Adopt(half.get(), w, h, kRed,
+                        std::make_unique<FittedPicture>(half.get(), w, h, kRed));
+  };
+  fit(60, 40);
+  // another picture, size or backdrop is not it, and leaves it there
   EXPECT_EQ(PictureAhead::Take(other.get(), 60, 40, kRed), nullptr);
   EXPECT_EQ(PictureAhead::Take(half.get(), 61, 40, kRed), nullptr);
   EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kGrey), nullptr);
@@ -151,27 +154,17 @@ TEST_F(FittedPictureTest, APictureFittedAheadIsTakenOnceByTheSameAskOnly) {
   EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr) << "taken once";
 
   // dropped: nothing to take
-  PictureAhead::Start(half.get(), 60, 40, kRed);
+  fit(60, 40);
   PictureAhead::Discard();
   EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
-  // a new start drops what was pending
-  PictureAhead::Start(half.get(), 60, 40, kRed);
-  PictureAhead::Start(half.get(), 30, 20, kRed);
+  // a new one drops what was there
+  fit(60, 40);
+  fit(30, 20);
   EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
   EXPECT_NE(PictureAhead::Take(half.get(), 30, 20, kRed), nullptr);
-  // without a thread to spare nothing is fitted ahead
-  {
-    ScopedThreadCreationFailure noThreads;
-    PictureAhead::Start(half.get(), 60, 40, kRed);
-  }
+  // nothing made, nothing handed over
+  PictureAhead::Adopt(half.get(), 60, 40, kRed, nullptr);
   EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
-
-  // one fitted elsewhere and handed over: the same ask only, once
-  PictureAhead::Adopt(half.get(), 60, 40, kRed,
-                      std::make_unique<FittedPicture>(half.get(), 60, 40, kRed));
-  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kGrey), nullptr);
-  EXPECT_NE(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr);
-  EXPECT_EQ(PictureAhead::Take(half.get(), 60, 40, kRed), nullptr) << "taken once";
 }
 
 TEST_F(FittedPictureTest, AWidgetDrawsTheSamePixelsWithItsPictureFittedAhead) {
@@ -200,7 +193,9 @@ TEST_F(FittedPictureTest, AWidgetDrawsTheSamePixelsWithItsPictureFittedAhead) {
     ahead.SetRect(0, 0, 60, 40);
     ahead.SetImage(picture.get());
     const PictureFit asked = ahead.FitAsked();
-    PictureAhead::Start(asked.image, asked.width, asked.height, asked.backdrop);
+    PictureAhead::Adopt(asked.image, asked.width, asked.height, asked.backdrop,
+                        std::make_unique<FittedPicture>(asked.image, asked.width, asked.height,
+                                                        asked.backdrop));
     EXPECT_EQ(PixelsOf(ahead, 60, 40), want);
     // the paint took it
     EXPECT_EQ(PictureAhead::Take(picture.get(), 60, 40, c.radius ? 0 : kGrey), nullptr);
