@@ -71,6 +71,8 @@ LRESULT IBaseView::PaintOpaque(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT IBaseView::PaintLayered() {
+  // a frame drawn ahead is opaque: finished, and no use here
+  ahead_.Drop();
   PaintDc paint(hwnd_);
   const LONG exStyle = ::GetWindowLongW(hwnd_, GWL_EXSTYLE);
   if (!(exStyle & WS_EX_LAYERED)) ::SetWindowLongW(hwnd_, GWL_EXSTYLE, exStyle | WS_EX_LAYERED);
