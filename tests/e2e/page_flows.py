@@ -46,6 +46,21 @@ class Checks:
     def equal(self, got, want, what):
         self.expect(got == want, f"{what}: {got!r}, want {want!r}")
 
+    def stopped(self, build, error, shot_name):
+        """a flow the driver could not go on with: the whole screen as it was, to look at"""
+        os.makedirs(build.screenshots, exist_ok=True)
+        shot = os.path.join(build.screenshots, shot_name + ".png")
+        subprocess.run(["import", "-window", "root", shot], check=False)
+        self.failures.append(f"stopped: {error}; the screen: {shot}")
+
+    def report(self, started):
+        """prints the failures and the count, and ends the script with its verdict"""
+        for f in self.failures:
+            print("FAIL", f)
+        print(f"{self.passed} checks passed, {len(self.failures)} failed in "
+              f"{time.time() - started:.1f} s")
+        sys.exit(1 if self.failures else 0)
+
 
 def props(app, event):
     """the properties of the event's last record, {} without one"""
@@ -345,14 +360,8 @@ def main():
             else:
                 flow(app, Sim(build), c, build)
         except DriverError as e:
-            # the whole screen as it was, to look at
-            shot = os.path.join(build.screenshots, f"failed-{args.flow}.png")
-            subprocess.run(["import", "-window", "root", shot], check=False)
-            c.failures.append(f"stopped: {e}; the screen: {shot}")
-    for f in c.failures:
-        print("FAIL", f)
-    print(f"{c.passed} checks passed, {len(c.failures)} failed in {time.time() - started:.1f} s")
-    sys.exit(1 if c.failures else 0)
+            c.stopped(build, e, f"failed-{args.flow}")
+    c.report(started)
 
 
 if __name__ == "__main__":

@@ -11,9 +11,7 @@ usage: progress_flows.py --build DIR --flow NAME
 import argparse
 import hashlib
 import os
-import shutil
 import subprocess
-import sys
 import time
 import uuid
 
@@ -287,15 +285,8 @@ def main():
         try:
             FLOWS[args.flow](app, Sim(build), c, build)
         except DriverError as e:
-            c.failures.append(f"stopped: {e}")
-            # the whole screen as it was, to see why
-            os.makedirs(build.screenshots, exist_ok=True)
-            subprocess.run(["import", "-window", "root",
-                            os.path.join(build.screenshots, f"progress-stopped-{args.flow}.png")])
-    for f in c.failures:
-        print("FAIL", f)
-    print(f"{c.passed} checks passed, {len(c.failures)} failed in {time.time() - started:.1f} s")
-    sys.exit(1 if c.failures else 0)
+            c.stopped(build, e, f"progress-stopped-{args.flow}")
+    c.report(started)
 
 
 if __name__ == "__main__":
